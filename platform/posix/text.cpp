@@ -1,0 +1,128 @@
+#include "platform/text.h"
+
+#include "platform/posix/iconv_text.h"
+
+#include <cstring>
+#include <langinfo.h>
+
+namespace platform {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsScalarValue(char32_t value)
+{
+    return value < 0xD800 || (value > 0xDFFF && value <= 0x10FFFF);
+}
+
+// Length of the sequence a lead byte opens, 0 for a byte that cannot lead.
+size_t SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+constexpr char32_t kSmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+
+// Decodes the sequence at the start of bytes; sets length to the bytes it covers
+// (1 for an invalid sequence, which decodes to the replacement character).
+char32_t DecodeOne(std::string_view bytes, size_t& length)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    length = 1;
+    const size_t needed = SequenceLength(lead);
+    if (needed == 1)
+        return lead;
+    if (needed == 0 || bytes.size() < needed)
+        return kReplacement;
+    char32_t value = lead & (0xFF >> (needed + 1));
+    for (size_t i = 1; i < needed; ++i) {
+        const auto next = static_cast<unsigned char>(bytes[i]);
+        if ((next & 0xC0) != 0x80)
+            return kReplacement;
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < kSmallestOfLength[needed] || !IsScalarValue(value))
+        return kReplacement;
+    length = needed;
+    return value;
+}
+
+void EncodeOne(char32_t value, std::string& out)
+{
+    if (!IsScalarValue(value))
+        value = kReplacement;
+    if (value < 0x80) {
+        out.push_back(static_cast<char>(value));
+    } else if (value < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (value >> 6)));
+        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    } else if (value < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (value >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (value >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    }
+}
+
+// The "C" locale names plain ASCII; programs here expect UTF-8 then.
+bool IsUtf8OrUnset(const char* codeset)
+{
+    return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "ANSI_X3.4-1968") == 0;
+}
+
+}  // namespace
+
+std::wstring WideFromUtf8(std::string_view bytes)
+{
+    std::wstring out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        size_t length = 0;
+        out.push_back(static_cast<wchar_t>(DecodeOne(bytes, length)));
+        bytes.remove_prefix(length);
+    }
+    return out;
+}
+
+std::string Utf8FromWide(std::wstring_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const wchar_t c : text)
+        EncodeOne(static_cast<char32_t>(c), out);
+    return out;
+}
+
+std::wstring WideFromAnsi(std::string_view bytes)
+{
+    const char* codeset = nl_langinfo(CODESET);
+    if (IsUtf8OrUnset(codeset))
+        return WideFromUtf8(bytes);
+    std::wstring out;
+    posix::IconvToWide(codeset, bytes, out);
+    return out;
+}
+
+std::string AnsiFromWide(std::wstring_view text)
+{
+    const char* codeset = nl_langinfo(CODESET);
+    if (IsUtf8OrUnset(codeset))
+        return Utf8FromWide(text);
+    std::string out;
+    posix::IconvFromWide(codeset, text, out, nullptr);
+    return out;
+}
+
+}  // namespace platform

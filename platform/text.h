@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// UTF-8 <-> wide text. Invalid input (bad UTF-8, a wide value that is no Unicode
+// scalar) becomes U+FFFD.
+std::wstring WideFromUtf8(std::string_view bytes);
+std::string Utf8FromWide(std::wstring_view text);
+
+// The process locale's charset: what the system calls the ANSI code page. Before any
+// locale is set (the "C" locale) this is UTF-8.
+std::wstring WideFromAnsi(std::string_view bytes);
+std::string AnsiFromWide(std::wstring_view text);
+
+}  // namespace platform

@@ -1,0 +1,108 @@
+#include "platform/codepage.h"
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kChinese = L"\x66F4\x65B0\x63D0\x793A";  // "更新提示"
+const std::string kChineseGbk = "\xB8\xFC\xD0\xC2\xCC\xE1\xCA\xBE";
+
+TEST(CodePage, GbkRoundTripKeepsChineseTextAndReportsNoLoss)
+{
+    std::string bytes;
+    bool lossy = true;
+    ASSERT_TRUE(platform::WideToCodePage(936, kChinese + L"a1", bytes, &lossy));
+    EXPECT_EQ(bytes, kChineseGbk + "a1");
+    EXPECT_FALSE(lossy);
+
+    std::wstring text;
+    ASSERT_TRUE(platform::CodePageToWide(936, bytes, text));
+    EXPECT_EQ(text, kChinese + L"a1");
+}
+
+TEST(CodePage, CharacterOutsideTheCodePageBecomesQuestionMarkAndSetsLoss)
+{
+    std::string bytes;
+    bool lossy = false;
+    // U+0E01 (Thai) and an astral emoji have no place in code page 936.
+    ASSERT_TRUE(platform::WideToCodePage(936, L"a\x0E01" L"b\x1F600" L"c", bytes, &lossy));
+    EXPECT_EQ(bytes, "a?b?c");
+    EXPECT_TRUE(lossy);
+
+    ASSERT_TRUE(platform::WideToCodePage(20127, L"\xE9t\xE9", bytes, &lossy));
+    EXPECT_EQ(bytes, "?t?");
+    EXPECT_TRUE(lossy);
+
+    // Loss is reported per call, not remembered from an earlier one.
+    ASSERT_TRUE(platform::WideToCodePage(20127, L"plain", bytes, &lossy));
+    EXPECT_FALSE(lossy);
+}
+
+TEST(CodePage, InvalidBytesBecomeReplacementCharacters)
+{
+    std::wstring text;
+    // 0xFF cannot start a GBK character; a lead byte at the very end is incomplete.
+    ASSERT_TRUE(platform::CodePageToWide(936, std::string("a\xFF" "b\xB8"), text));
+    EXPECT_EQ(text, L"a\xFFFD" L"b\xFFFD");
+
+    ASSERT_TRUE(platform::CodePageToWide(65001, std::string("x\xC3(y"), text));
+    EXPECT_EQ(text, L"x\xFFFD(y");
+}
+
+TEST(CodePage, UnknownCodePageProducesNothing)
+{
+    EXPECT_FALSE(platform::IsCodePageAvailable(12345));
+    std::wstring text = L"stale";
+    EXPECT_FALSE(platform::CodePageToWide(12345, "abc", text));
+    EXPECT_TRUE(text.empty());
+    std::string bytes = "stale";
+    EXPECT_FALSE(platform::WideToCodePage(12345, L"abc", bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST(CodePage, CommonCodePagesAreAvailableAndDecodeTheirOwnCharacters)
+{
+    for (unsigned codePage : {437u, 932u, 936u, 949u, 950u, 1250u, 1252u, 1258u, 20127u, 28591u, 54936u, 65001u})
+        EXPECT_TRUE(platform::IsCodePageAvailable(codePage)) << codePage;
+
+    std::wstring text;
+    ASSERT_TRUE(platform::CodePageToWide(1252, "\x80\xE9", text));
+    EXPECT_EQ(text, L"\x20AC\xE9");
+    ASSERT_TRUE(platform::CodePageToWide(54936, "\x90\x30\x81\x30", text));
+    EXPECT_EQ(text, L"\x10000");
+}
+
+TEST(CodePage, LongInputCrossesConverterBufferBoundaries)
+{
+    std::wstring longText;
+    for (int i = 0; i < 5000; ++i)
+        longText += kChinese;
+    std::string bytes;
+    ASSERT_TRUE(platform::WideToCodePage(936, longText, bytes));
+    EXPECT_EQ(bytes.size(), longText.size() * 2);
+    std::wstring back;
+    ASSERT_TRUE(platform::CodePageToWide(936, bytes, back));
+    EXPECT_EQ(back, longText);
+}
+
+TEST(Utf8, RoundTripsEveryPlaneAndReplacesInvalidInput)
+{
+    const std::wstring text = L"a\xE9\x66F4\x1F600";
+    const std::string bytes = platform::Utf8FromWide(text);
+    EXPECT_EQ(bytes, "a\xC3\xA9\xE6\x9B\xB4\xF0\x9F\x98\x80");
+    EXPECT_EQ(platform::WideFromUtf8(bytes), text);
+
+    // Overlong form, encoded surrogate, truncated sequence, stray continuation byte.
+    EXPECT_EQ(platform::WideFromUtf8("\xC0\xAF|\xED\xA0\x80|\xE6\x9B|\x80"),
+              L"\xFFFD\xFFFD|\xFFFD\xFFFD\xFFFD|\xFFFD\xFFFD|\xFFFD");
+    EXPECT_EQ(platform::Utf8FromWide(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(Ansi, CLocaleIsTreatedAsUtf8)
+{
+    EXPECT_EQ(platform::WideFromAnsi("\xE6\x9B\xB4"), L"\x66F4");
+    EXPECT_EQ(platform::AnsiFromWide(L"\x66F4"), "\xE6\x9B\xB4");
+}
+
+}  // namespace
