@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+// What an entry is; a symbolic link counts as what it points at.
+enum class EntryKind { File, Folder, Other };
+
+struct FolderEntry {
+    std::wstring name;
+    EntryKind kind;
+    bool hidden;  // the name starts with '.'
+};
+
+// Lists folders for a depth-first walk and remembers the folders entered and not
+// yet left. Symbolic links are followed, but a folder that is already entered
+// (reached again through a link or a bind mount) is refused as a loop, so a walk
+// always ends. The file system has no "temporary" attribute here.
+class CDirectoryWalk {
+public:
+    enum class EnterResult { Entered, Loop, Failed };
+
+    // Lists folder's entries, "." and ".." left out, in the order the file system
+    // returns them. Every Entered is matched by one Leave.
+    EnterResult Enter(const std::wstring& folder, std::vector<FolderEntry>& entries);
+    void Leave();
+
+private:
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> entered_;  // device, inode
+};
+
+}  // namespace platform

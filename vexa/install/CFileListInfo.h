@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// One file of a client version: its path below the client's root folder
+// ("/"-separated, with a leading "/"), the MD5 digest of its bytes as 32
+// lowercase hexadecimal digits, and its size (the low 32 bits of the real size).
+class CFileListInfo {
+public:
+    CFileListInfo() = default;
+    CFileListInfo(std::wstring fileName, std::wstring md5, std::int32_t size);
+    CFileListInfo(const CFileListInfo&) = default;
+    CFileListInfo& operator=(const CFileListInfo&) = default;
+    CFileListInfo(CFileListInfo&&) = default;
+    CFileListInfo& operator=(CFileListInfo&&) = default;
+    virtual ~CFileListInfo() = default;
+
+    std::wstring GetFileName() const { return fileName_; }
+    std::wstring GetMd5() const { return md5_; }
+    std::int32_t GetSize() const { return size_; }
+
+    void SetFileName(const std::wstring& fileName) { fileName_ = fileName; }
+    void SetMd5(const std::wstring& md5) { md5_ = md5; }
+    void SetSize(std::int32_t size) { size_ = size; }
+
+private:
+    std::wstring fileName_;
+    std::wstring md5_;
+    std::int32_t size_ = 0;
+};

@@ -1,0 +1,153 @@
+#include "vexa/install/FileList.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cwchar>
+#include <cwctype>
+#include <filesystem>
+
+#include "platform/text.h"
+#include "vexa/xml/CXmlDocument.h"
+
+namespace {
+
+const wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n";
+
+std::wstring FoldCase(const std::wstring& name)
+{
+    std::wstring folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c))); });
+    return folded;
+}
+
+// Base-10 conversion as the list has always been read: leading white space and a
+// sign, digits up to the first other character, 0 without any, clamped to 32 bits.
+std::int32_t ParseSize(const std::wstring& text)
+{
+    const long long value = std::wcstoll(text.c_str(), nullptr, 10);
+    return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+bool ReadField(CXmlDocument& document, const wchar_t* name, std::wstring& text)
+{
+    if (!document.FindChildElement(name))
+        return false;
+    text = document.GetChildText();
+    return true;
+}
+
+void BuildDocument(const CFileList& list, CXmlDocument& document)
+{
+    document.SetText(kDeclaration);
+    document.AddElement(L"Root");
+    document.AddChildElement(L"FileList");
+    document.EnterElement();
+    for (const CFileListInfo& entry : list) {
+        document.AddChildElement(L"File");
+        document.EnterElement();
+        document.AddChildElement(L"FileName", entry.GetFileName());
+        document.AddChildElement(L"Md5", entry.GetMd5());
+        document.AddChildElement(L"Size", std::to_wstring(entry.GetSize()));
+        document.LeaveElement();
+    }
+}
+
+// A hidden name in the same folder, so the rename stays within one file system
+// and the file-list tool never lists a leftover.
+std::wstring TemporaryPathBeside(const std::wstring& path)
+{
+    const std::size_t nameStart = path.rfind(L'/') + 1;
+    return path.substr(0, nameStart) + L"." + path.substr(nameStart) + L".new";
+}
+
+bool RenameOver(const std::wstring& from, const std::wstring& to)
+{
+    std::error_code error;
+    std::filesystem::rename(platform::Utf8FromWide(from), platform::Utf8FromWide(to), error);
+    return !error;
+}
+
+void RemoveQuietly(const std::wstring& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove(platform::Utf8FromWide(path), ignored);
+}
+
+}  // namespace
+
+void CFileList::Add(const CFileListInfo& entry)
+{
+    firstByFoldedName_.try_emplace(FoldCase(entry.GetFileName()), entries_.size());
+    entries_.push_back(entry);
+}
+
+void CFileList::Clear()
+{
+    entries_.clear();
+    firstByFoldedName_.clear();
+}
+
+const CFileListInfo* CFileList::Find(const std::wstring& name) const
+{
+    const auto found = firstByFoldedName_.find(FoldCase(name));
+    return found == firstByFoldedName_.end() ? nullptr : &entries_[found->second];
+}
+
+bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry)
+{
+    std::wstring text;
+    if (!ReadField(document, L"FileName", text))
+        return false;
+    entry.SetFileName(text);
+    if (!ReadField(document, L"Md5", text))
+        return false;
+    entry.SetMd5(text);
+    if (!ReadField(document, L"Size", text))
+        return false;
+    entry.SetSize(ParseSize(text));
+    return true;
+}
+
+void ReadFileList(const std::wstring& path, CFileList& list)
+{
+    list.Clear();
+    CXmlDocument document;
+    if (!document.LoadFile(path))
+        return;
+    document.FindElement();
+    document.EnterElement();
+    if (document.FindElement(L"FileList")) {
+        document.EnterElement();
+        while (document.FindElement(L"File")) {
+            // An entry lacking a field is kept with that field and the ones after it empty.
+            CFileListInfo entry;
+            ReadFileListEntry(document, entry);
+            list.Add(entry);
+        }
+        document.LeaveElement();
+    }
+    document.LeaveElement();
+}
+
+bool WriteFileList(const CFileList& list, const std::wstring& path)
+{
+    CXmlDocument document;
+    BuildDocument(list, document);
+
+    const std::wstring temporary = TemporaryPathBeside(path);
+    if (document.SaveFile(temporary) && RenameOver(temporary, path))
+        return true;
+    RemoveQuietly(temporary);
+    return false;
+}
+
+bool FindFileListEntry(const CFileList& list, const std::wstring& name, CFileListInfo& out)
+{
+    const CFileListInfo* found = list.Find(name);
+    if (!found)
+        return false;
+    out = *found;
+    return true;
+}
