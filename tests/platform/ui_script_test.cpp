@@ -1,0 +1,79 @@
+#include "platform/message_box.h"
+#include "platform/ui_script.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace platform;
+
+class ScriptUiTest : public ::testing::Test {
+protected:
+    void WriteScript(const std::string& text) { std::ofstream(ScriptPath()) << text; }
+    std::string ScriptPath() const { return (dir.Path() / "answers.txt").string(); }
+    std::string TranscriptPath() const { return (dir.Path() / "ui.jsonl").string(); }
+    std::string Transcript() const
+    {
+        std::ifstream in(TranscriptPath(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    testing_support::TempDir dir;
+};
+
+TEST_F(ScriptUiTest, AnswersComeInOrderThenDefaultsTakeOver)
+{
+    WriteScript("yes\n\n  CANCEL \nno\n");
+    CScriptUi ui(ScriptPath(), TranscriptPath());
+    EXPECT_EQ(ui.ShowMessageBox(L"q1", L"t", kBoxYesNo | kBoxSystemModal), kAnswerYes);
+    EXPECT_EQ(ui.ShowMessageBox(L"q2", L"t", kBoxOkCancel), kAnswerCancel);
+    EXPECT_EQ(ui.ShowMessageBox(L"q3", L"t", kBoxYesNo), kAnswerNo);
+    EXPECT_EQ(ui.ShowMessageBox(L"q4", L"t", kBoxYesNo), kAnswerNo);
+    EXPECT_EQ(ui.ShowMessageBox(L"q5", L"t", kBoxOk | kBoxSystemModal), kAnswerOk);
+}
+
+TEST_F(ScriptUiTest, AnswerTheButtonsDoNotOfferIsUsedUpAndGivesTheDefault)
+{
+    WriteScript("yes\nok\n");
+    CScriptUi ui(ScriptPath(), TranscriptPath());
+    EXPECT_EQ(ui.ShowMessageBox(L"only ok", L"t", kBoxOk), kAnswerOk);
+    EXPECT_EQ(ui.ShowMessageBox(L"yes or no", L"t", kBoxYesNo), kAnswerNo);
+}
+
+TEST_F(ScriptUiTest, WithoutScriptOrTranscriptEveryBoxTakesItsDefaultSilently)
+{
+    CScriptUi ui("", "");
+    EXPECT_EQ(ui.ShowMessageBox(L"x", L"t", kBoxYesNo), kAnswerNo);
+    EXPECT_EQ(ui.ShowMessageBox(L"x", L"t", kBoxOkCancel), kAnswerOk);
+    EXPECT_FALSE(std::filesystem::exists(TranscriptPath()));
+}
+
+TEST_F(ScriptUiTest, TranscriptHoldsOneUtf8JsonLinePerBox)
+{
+    WriteScript("yes\n");
+    CScriptUi ui(ScriptPath(), TranscriptPath());
+    ui.ShowMessageBox(L"检测到有可用更新，是否立即下载并安装!", L"更新提示", kBoxYesNo | kBoxSystemModal);
+    ui.ShowMessageBox(L"a \"quoted\"\\path\nline\x01", L"提示", kBoxSystemModal);
+    EXPECT_EQ(Transcript(),
+              "{\"event\":\"messagebox\",\"title\":\"更新提示\",\"text\":\"检测到有可用更新，是否立即下载并安装!\","
+              "\"style\":4100,\"answer\":\"yes\"}\n"
+              "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"a \\\"quoted\\\"\\\\path\\nline\\u0001\","
+              "\"style\":4096,\"answer\":\"ok\"}\n");
+}
+
+TEST(MessageBoxAnswers, NamesRoundTripAndUnknownWordsGiveNoAnswer)
+{
+    for (int answer : {kAnswerOk, kAnswerCancel, kAnswerYes, kAnswerNo})
+        EXPECT_EQ(AnswerFromName(AnswerName(answer)), answer);
+    EXPECT_EQ(AnswerFromName("Yes"), kAnswerYes);
+    EXPECT_EQ(AnswerFromName("y"), 0);
+    EXPECT_EQ(AnswerName(3), "");
+}
+
+}  // namespace
