@@ -95,6 +95,11 @@ const CFileListInfo* CFileList::Find(const std::wstring& name) const
     return found == firstByFoldedName_.end() ? nullptr : &entries_[found->second];
 }
 
+bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right)
+{
+    return left.size() == right.size() && FoldCase(left) == FoldCase(right);
+}
+
 bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry)
 {
     std::wstring text;

@@ -33,6 +33,9 @@ private:
     std::unordered_map<std::wstring, std::size_t> firstByFoldedName_;
 };
 
+// FileName values and digests compare ignoring letter case.
+bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right);
+
 // With the document's current element a File element: reads FileName, Md5 and
 // Size in that order; false at the first one missing, the rest left as they were.
 bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry);
