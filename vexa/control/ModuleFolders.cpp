@@ -18,3 +18,43 @@ std::wstring GetRootFolder()
     const auto parent = exe.rfind(L'/', last - 1);
     return parent == std::wstring::npos ? std::wstring() : exe.substr(0, parent + 1);
 }
+
+std::wstring GetLocalConfigPath()
+{
+    return GetModuleFolder() + L"vexa.xml";
+}
+
+std::wstring GetDownloadedConfigPath()
+{
+    return GetTempDownloadFolder() + L"vexa.xml";
+}
+
+std::wstring GetLocalFileListPath()
+{
+    return GetModuleFolder() + L"filelist.xml";
+}
+
+std::wstring GetDownloadInfoPath()
+{
+    return GetModuleFolder() + L"temp_downloadInfo.xml";
+}
+
+std::wstring GetNeedUpdatePath()
+{
+    return GetModuleFolder() + L"needupdate.txt";
+}
+
+std::wstring GetTempDownloadFolder()
+{
+    return GetModuleFolder() + L"tempDownload/";
+}
+
+std::wstring GetBackupFolder()
+{
+    return GetModuleFolder() + L"backup" + L"/";
+}
+
+std::wstring GetLogFolder()
+{
+    return GetModuleFolder() + L"log/";
+}

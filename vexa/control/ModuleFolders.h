@@ -5,3 +5,13 @@
 // trailing separator. The root folder is empty when the module folder has no parent.
 std::wstring GetModuleFolder();
 std::wstring GetRootFolder();
+
+// Every file and folder the updater works with, all inside the module folder.
+std::wstring GetLocalConfigPath();
+std::wstring GetDownloadedConfigPath();
+std::wstring GetLocalFileListPath();
+std::wstring GetDownloadInfoPath();
+std::wstring GetNeedUpdatePath();
+std::wstring GetTempDownloadFolder();
+std::wstring GetBackupFolder();
+std::wstring GetLogFolder();

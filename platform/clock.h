@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+
+namespace platform {
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 like the Windows tick count:
+// compare ticks only by unsigned difference.
+std::uint32_t TickCount();
+
+void SleepMilliseconds(unsigned milliseconds);
+
+}  // namespace platform

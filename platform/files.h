@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A wide path as the file system sees it: its UTF-8 bytes.
+std::string NativePath(std::wstring_view path);
+
+// True when the path names anything present: a file or a folder.
+bool FileExists(const std::wstring& path);
+
+// Creates the folder and every missing parent. True when the folder exists afterwards.
+bool CreateFolders(const std::wstring& folder);
+
+// Deletes a file or a folder with everything in it. 0 on success, else the error
+// number (a path that does not exist is an error).
+int DeleteTree(const std::wstring& path);
+
+// Deletes one file (never a folder). False when it could not be deleted.
+bool RemoveFile(const std::wstring& path);
+
+// Size of a regular file. On failure returns false and sets error to the error number.
+bool FileSize(const std::wstring& path, std::uint64_t& size, int& error);
+
+// Copies a file over the target: the bytes go to a temporary file in the target's
+// folder, which is then renamed over the target, so nobody sees a half-written file
+// and a running program can be replaced. The copy keeps the source's permissions.
+bool CopyFileOver(const std::wstring& from, const std::wstring& to);
+
+// fopen for a wide path; the stream is not inherited by started programs.
+std::FILE* OpenFileStream(const std::wstring& path, const char* mode);
+
+}  // namespace platform

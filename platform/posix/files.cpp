@@ -1,0 +1,144 @@
+#include "platform/files.h"
+
+#include "platform/text.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// Closes a descriptor when the scope ends.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool CopyContents(int from, int to)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(from, buffer, sizeof(buffer));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteAll(to, buffer, static_cast<size_t>(got)))
+            return false;
+    }
+}
+
+std::string TemporaryPatternBeside(const std::string& target)
+{
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return folder + "." + name + ".copy-XXXXXX";
+}
+
+}  // namespace
+
+std::string NativePath(std::wstring_view path)
+{
+    return Utf8FromWide(path);
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return access(NativePath(path).c_str(), F_OK) == 0;
+}
+
+bool CreateFolders(const std::wstring& folder)
+{
+    std::error_code error;
+    const std::filesystem::path native(NativePath(folder));
+    std::filesystem::create_directories(native, error);
+    return std::filesystem::is_directory(native, error);
+}
+
+int DeleteTree(const std::wstring& path)
+{
+    std::error_code error;
+    const std::filesystem::path native(NativePath(path));
+    if (!std::filesystem::exists(std::filesystem::symlink_status(native, error)))
+        return ENOENT;
+    std::filesystem::remove_all(native, error);
+    return error.value();
+}
+
+bool RemoveFile(const std::wstring& path)
+{
+    return unlink(NativePath(path).c_str()) == 0;
+}
+
+bool FileSize(const std::wstring& path, std::uint64_t& size, int& error)
+{
+    const FileDescriptor fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (fd.Get() < 0 || fstat(fd.Get(), &status) != 0) {
+        error = errno;
+        return false;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+        return false;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+bool CopyFileOver(const std::wstring& from, const std::wstring& to)
+{
+    const FileDescriptor source(open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (source.Get() < 0 || fstat(source.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    const std::string target = NativePath(to);
+    std::string temporary = TemporaryPatternBeside(target);
+    const FileDescriptor copy(mkostemp(temporary.data(), O_CLOEXEC));
+    if (copy.Get() < 0)
+        return false;
+    const bool copied = CopyContents(source.Get(), copy.Get()) && fchmod(copy.Get(), status.st_mode & 07777) == 0 &&
+                        rename(temporary.c_str(), target.c_str()) == 0;
+    if (!copied)
+        unlink(temporary.c_str());
+    return copied;
+}
+
+std::FILE* OpenFileStream(const std::wstring& path, const char* mode)
+{
+    const std::string closeOnExec = std::string(mode) + "e";
+    return std::fopen(NativePath(path).c_str(), closeOnExec.c_str());
+}
+
+}  // namespace platform

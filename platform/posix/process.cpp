@@ -1,0 +1,168 @@
+#include "platform/process.h"
+
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+bool IsBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\t';
+}
+
+// Handles a run of backslashes at position i: before a quote, pairs become single
+// backslashes and an odd one escapes the quote; elsewhere they stay as they are.
+size_t TakeBackslashes(std::wstring_view text, size_t i, std::wstring& argument, bool& escapedQuote)
+{
+    size_t count = 0;
+    while (i + count < text.size() && text[i + count] == L'\\')
+        ++count;
+    const bool beforeQuote = i + count < text.size() && text[i + count] == L'"';
+    argument.append(beforeQuote ? count / 2 : count, L'\\');
+    escapedQuote = beforeQuote && count % 2 == 1;
+    if (escapedQuote)
+        argument += L'"';
+    return count + (escapedQuote ? 1 : 0);
+}
+
+std::string FindInPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        const size_t end = folders.find(':', start);
+        const std::string folder = folders.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return std::string();
+}
+
+bool IsExecutableFile(const std::string& path)
+{
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The command line of the program that opens the file: the file itself when it can
+// run, else xdg-open with the file. Empty when neither is possible.
+std::vector<std::string> OpenCommand(const std::string& file, const std::wstring& parameters)
+{
+    std::vector<std::string> command;
+    if (IsExecutableFile(file)) {
+        command.push_back(file);
+        for (const auto& parameter : SplitParameters(parameters))
+            command.push_back(NativePath(parameter));
+        return command;
+    }
+    const std::string opener = FindInPath("xdg-open");
+    if (!opener.empty() && access(file.c_str(), F_OK) == 0)
+        command = {opener, file};
+    return command;
+}
+
+// Runs in the forked child: only async-signal-safe calls until exec. A grandchild
+// runs the program in its own session so that it outlives us and init reaps it;
+// an exec failure travels back through the pipe.
+[[noreturn]] void RunDetached(char* const* argv, const char* folder, int reportFd)
+{
+    if (setsid() < 0 || (folder[0] && chdir(folder) != 0)) {
+        const int error = errno;
+        (void)!write(reportFd, &error, sizeof(error));
+        _exit(1);
+    }
+    const pid_t grandchild = fork();
+    if (grandchild == 0) {
+        execve(argv[0], argv, environ);
+        const int error = errno;
+        (void)!write(reportFd, &error, sizeof(error));
+        _exit(127);
+    }
+    _exit(grandchild < 0 ? 1 : 0);
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitParameters(std::wstring_view parameters)
+{
+    std::vector<std::wstring> arguments;
+    size_t i = 0;
+    for (;;) {
+        while (i < parameters.size() && IsBlank(parameters[i]))
+            ++i;
+        if (i == parameters.size())
+            return arguments;
+        std::wstring argument;
+        bool quoted = false;
+        while (i < parameters.size() && (quoted || !IsBlank(parameters[i]))) {
+            bool escapedQuote = false;
+            if (parameters[i] == L'\\') {
+                i += TakeBackslashes(parameters, i, argument, escapedQuote);
+            } else if (parameters[i] == L'"') {
+                // Inside quotes, a doubled quote stands for one literal quote.
+                if (quoted && i + 1 < parameters.size() && parameters[i + 1] == L'"') {
+                    argument += L'"';
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                argument += parameters[i++];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+}
+
+bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& workingFolder)
+{
+    std::vector<std::string> command = OpenCommand(NativePath(file), parameters);
+    if (command.empty())
+        return false;
+    std::vector<char*> argv;
+    for (auto& argument : command)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const std::string folder = NativePath(workingFolder);
+
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0)
+        return false;
+    const pid_t child = fork();
+    if (child == 0)
+        RunDetached(argv.data(), folder.c_str(), report[1]);
+    close(report[1]);
+    int status = 0;
+    if (child > 0)
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    int childError = 0;
+    ssize_t got;
+    do
+        got = read(report[0], &childError, sizeof(childError));
+    while (got < 0 && errno == EINTR);
+    close(report[0]);
+    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+}
+
+unsigned CurrentProcessId()
+{
+    return static_cast<unsigned>(getpid());
+}
+
+}  // namespace platform

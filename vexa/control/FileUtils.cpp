@@ -1,0 +1,128 @@
+#include "vexa/control/FileUtils.h"
+
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "vexa/control/ModuleFolders.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const unsigned kNeedUpdateCodePage = 936;
+
+// A text-mode stream on Windows turns every LF into CR LF; the client reads the
+// file with that translation in it.
+std::string TextModeBytes(const std::string& bytes)
+{
+    std::string out;
+    for (const char c : bytes) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+void DeleteFileIfPresent(const std::wstring& path)
+{
+    if (FileExists(path))
+        platform::RemoveFile(path);
+}
+
+void DeleteFolderIfPresent(const std::wstring& folder)
+{
+    if (FileExists(folder))
+        DeleteTree(folder);
+}
+
+}  // namespace
+
+bool FileExists(const std::wstring& path)
+{
+    return platform::FileExists(path);
+}
+
+std::wstring GetPathDir(const std::wstring& path)
+{
+    auto cut = path.rfind(L'/');
+    if (cut == std::wstring::npos)
+        cut = path.rfind(L'\\');
+    return cut == std::wstring::npos ? path : path.substr(0, cut + 1);
+}
+
+void EnsurePathDir(const std::wstring& path)
+{
+    std::wstring folder = GetPathDir(path);
+    for (auto& c : folder)
+        if (c == L'\\')
+            c = L'/';
+    if (!platform::FileExists(folder))
+        platform::CreateFolders(folder);
+}
+
+int DeleteTree(const std::wstring& folder)
+{
+    std::wstring target = folder;
+    if (!target.empty() && (target.back() == L'/' || target.back() == L'\\'))
+        target.pop_back();
+    return platform::DeleteTree(target);
+}
+
+void DeleteTempDownloadFolder()
+{
+    DeleteFolderIfPresent(GetTempDownloadFolder());
+}
+
+void DeleteBackupFolder()
+{
+    DeleteFolderIfPresent(GetBackupFolder());
+}
+
+void DeleteNeedUpdateFile()
+{
+    DeleteFileIfPresent(GetNeedUpdatePath());
+}
+
+void DeleteDownloadInfoFile()
+{
+    DeleteFileIfPresent(GetDownloadInfoPath());
+}
+
+bool WriteNeedUpdateFile(const std::vector<std::wstring>& lines)
+{
+    const std::wstring path = GetNeedUpdatePath();
+    DeleteFileIfPresent(path);
+    std::string contents;
+    for (const auto& line : lines) {
+        std::string bytes;
+        platform::WideToCodePage(kNeedUpdateCodePage, line + L"\r\n", bytes);
+        contents += TextModeBytes(bytes);
+    }
+    std::FILE* file = platform::OpenFileStream(path, "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    // A short write or a failed close leaves a file the client would misread.
+    return std::fclose(file) == 0 && written;
+}
+
+bool CopyNewConfig()
+{
+    return platform::CopyFileOver(GetDownloadedConfigPath(), GetLocalConfigPath());
+}
+
+bool GetFileSize(const std::wstring& path, std::uint32_t& size)
+{
+    std::uint64_t fullSize = 0;
+    int error = 0;
+    if (platform::FileSize(path, fullSize, error)) {
+        size = static_cast<std::uint32_t>(fullSize);
+        return true;
+    }
+    const std::wstring line = L"无法获取文件大小: " + path + L"! ErrorCode: " + std::to_wstring(error);
+    std::fputs(platform::AnsiFromWide(line).c_str(), stdout);
+    std::fflush(stdout);
+    return false;
+}

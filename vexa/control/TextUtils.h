@@ -1,0 +1,15 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Writes the text as UTF-8 with a terminating zero. False, with nothing written,
+// when the text and its terminator would not be smaller than the buffer.
+bool ToUtf8(const std::wstring& text, char* buffer, std::size_t bufferSize);
+
+// Narrow text in the process's ANSI charset -> wide text.
+std::wstring ToWide(const std::string& text);
+
+// Cuts the text at every separator; the pieces, trimmed of white space, that are
+// not empty go to out in order (out is emptied first).
+void SplitString(const std::wstring& text, wchar_t separator, std::vector<std::wstring>& out);

@@ -1,0 +1,113 @@
+#include "vexa/control/UpdateLog.h"
+
+#include "platform/files.h"
+#include "platform/wide_format.h"
+#include "vexa/control/FileUtils.h"
+#include "vexa/control/ModuleFolders.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <ctime>
+#include <cwchar>
+
+namespace {
+
+const std::size_t kMessageLimit = 1000;
+const std::size_t kTimestampLimit = 128;
+const std::uint64_t kMebibyte = 1048576;
+const std::uint64_t kLargestKeptMebibytes = 10;
+const wchar_t* const kRule = L"-----------------------------------";
+
+std::wstring Timestamp()
+{
+    const std::time_t now = std::time(nullptr);
+    wchar_t buffer[kTimestampLimit];
+    const std::size_t length = std::wcsftime(buffer, kTimestampLimit, L"%c", std::localtime(&now));
+    return std::wstring(buffer, length);
+}
+
+// wchar_t holds a whole code point here; the file holds UTF-16 units.
+std::string Utf16LeBytes(const std::wstring& text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    const auto appendUnit = [&bytes](unsigned unit) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    };
+    for (const wchar_t c : text) {
+        const auto value = static_cast<unsigned>(c);
+        if (value > 0xFFFF && value <= 0x10FFFF) {
+            appendUnit(0xD800 + ((value - 0x10000) >> 10));
+            appendUnit(0xDC00 + ((value - 0x10000) & 0x3FF));
+        } else {
+            appendUnit(value & 0xFFFF);
+        }
+    }
+    return bytes;
+}
+
+// A log left at 11 MiB or more by earlier runs starts over.
+void DeleteIfTooLarge(const std::wstring& path)
+{
+    std::uint64_t size = 0;
+    int error = 0;
+    if (platform::FileSize(path, size, error) && size / kMebibyte > kLargestKeptMebibytes)
+        platform::RemoveFile(path);
+}
+
+}  // namespace
+
+CUpdateLog::CUpdateLog()
+{
+    const std::wstring folder = GetLogFolder();
+    if (!FileExists(folder))
+        EnsurePathDir(folder);
+    path_ = folder + L"update.log";
+    DeleteIfTooLarge(path_);
+    const bool existed = FileExists(path_);
+    file_ = platform::OpenFileStream(path_, "a+b");
+    if (file_ && !existed) {
+        std::fwrite("\xFF\xFE", 1, 2, file_);
+        std::fflush(file_);
+    }
+}
+
+void CUpdateLog::WriteHeader()
+{
+    WriteLine(kRule);
+    WriteLine(L"starting vexa module");
+    WriteLine(L"Log File: " + path_);
+    WriteLine(kRule);
+}
+
+void CUpdateLog::WriteLine(const std::wstring& message)
+{
+    if (!file_)
+        return;
+    const std::string bytes = Utf16LeBytes(Timestamp() + L": " + message + L"\r\n");
+    std::fwrite(bytes.data(), 1, bytes.size(), file_);
+    std::fflush(file_);
+}
+
+CUpdateLog& GetUpdateLog()
+{
+    static CUpdateLog* const log = [] {
+        auto* created = new CUpdateLog();
+        created->WriteHeader();
+        return created;
+    }();
+    return *log;
+}
+
+void WriteLog(const wchar_t* format, ...)
+{
+    CUpdateLog& log = GetUpdateLog();
+    std::va_list args;
+    va_start(args, format);
+    std::wstring message;
+    const bool fits = platform::FormatWindowsWide(message, kMessageLimit, format, args);
+    va_end(args);
+    if (fits)
+        log.WriteLine(message);
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+// The updater's log, module folder + "log/update.log": UTF-16LE text, one
+// "<local time>: <message>\r\n" line per call, flushed at once. Opened on the first
+// line of the process and started afresh when an earlier run left 11 MiB or more.
+class CUpdateLog {
+public:
+    CUpdateLog();
+    CUpdateLog(const CUpdateLog&) = delete;
+    CUpdateLog& operator=(const CUpdateLog&) = delete;
+
+    // Appends one line with the current time; lost when there is no file.
+    void WriteLine(const std::wstring& message);
+
+    // The four lines that open each run's part of the log.
+    void WriteHeader();
+
+private:
+    std::wstring path_;
+    std::FILE* file_ = nullptr;
+};
+
+// The process-wide log, created on first use and never destroyed.
+CUpdateLog& GetUpdateLog();
+
+// Formats (Windows wide printf conventions: %s takes a wide string) and appends one
+// line. A message of 1,000 characters or more is dropped.
+void WriteLog(const wchar_t* format, ...);
