@@ -1,11 +1,149 @@
 #pragma once
 
-// Public interface of libcquill.so, compiled by the library and by the client.
+// Public interface of libcquill.so, compiled by the library and by the client. The client
+// loads the library, binds the exported functions by name and derives its listener and
+// field classes from the classes below.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "cquill_bstream.h"
 
 #if defined(CQUILL_BUILDING)
 #define CQUILL_API __attribute__((visibility("default")))
+#define CQUILL_INTERNAL __attribute__((visibility("hidden")))
 #else
 #define CQUILL_API
+#define CQUILL_INTERNAL
 #endif
 
-extern "C" CQUILL_API int GetNetworkDLLVersion();
+#include "cquill_sdr.h"
+
+namespace varo {
+class Field;
+struct Packet;
+}  // namespace varo
+
+// What the library needs of a message to send it. The base operations do nothing.
+class CQUILL_CLASS IMessage {
+public:
+    enum CompressFlagEnum {
+        CompressNever = 0,
+        CompressIfLarge = 1,  // when the encoded body is 10240 bytes or more
+        CompressAlways = 2,
+    };
+
+    IMessage() = default;
+    IMessage(const IMessage&) = default;
+    IMessage& operator=(const IMessage&) = default;
+
+    virtual void SetVersion(unsigned char) {}
+    virtual void SetTid(unsigned int) {}
+    virtual void SetChain(unsigned char) {}
+    virtual void SetSequenceNumber(int) {}
+    virtual void AddField(std::shared_ptr<varo::Field>) {}
+    virtual void ClearFields() {}
+    virtual void SetCompressFlag(CompressFlagEnum) {}
+
+protected:
+    // Messages are never destroyed through this interface.
+    ~IMessage() = default;
+};
+
+namespace varo {
+
+// One protocol body; the client derives one class per protocol id.
+class CQUILL_CLASS Field {
+public:
+    virtual void Encode(bostream& stream) = 0;
+    // Must read exactly the bytes Encode wrote: the library does not bound it.
+    virtual void Decode(bistream& stream) = 0;
+    virtual uint32_t GetPid() = 0;
+    virtual ~Field() = default;
+};
+
+// Makes a new, empty field of one protocol; null when it cannot.
+using FieldCreator = std::function<Field*()>;
+
+class CQUILL_CLASS Message : public IMessage {
+public:
+    void SetVersion(unsigned char value) override { version = value; }
+    void SetTid(unsigned int value) override { tid = value; }
+    void SetChain(unsigned char value) override { chain = value; }
+    void SetSequenceNumber(int value) override { sequenceNumber = static_cast<uint32_t>(value); }
+    void AddField(std::shared_ptr<Field> field) override { fields.push_back(std::move(field)); }
+    void ClearFields() override { fields.clear(); }
+    void SetCompressFlag(CompressFlagEnum value) override { compressFlag = value; }
+
+    // The message encoding without the packet envelope.
+    CQUILL_INTERNAL void Encode(bostream& stream) const;
+    CQUILL_INTERNAL void Decode(bistream& stream);
+    // The whole packet for packet.message, written from the start of the stream.
+    CQUILL_INTERNAL static void compress(bostream& stream, Packet& packet);
+    // One packet from the stream's cursor, decoded into packet.message.
+    CQUILL_INTERNAL static void uncompress(bistream& stream, Packet& packet);
+
+    std::vector<std::shared_ptr<Field>> fields;
+    uint8_t version = 0x11;
+    uint32_t tid = 0;
+    uint8_t chain = 0x53;
+    uint16_t extra1 = 0;
+    uint32_t sequenceNumber = 0;
+    uint16_t extra2 = 0;
+    CompressFlagEnum compressFlag = CompressNever;
+};
+
+}  // namespace varo
+
+class INetworkListener;
+
+// One connection to a game server, owned by the library.
+class CQUILL_CLASS INetwork {
+public:
+    INetwork() = default;
+    INetwork(const INetwork&) = default;
+    INetwork& operator=(const INetwork&) = default;
+    virtual ~INetwork() = default;
+
+    virtual int GetInterfaceVersion() = 0;
+    virtual void Initialize(INetworkListener* listener, bool runInMainThread) = 0;
+    // 1 when a connection attempt was started, 0 when refused.
+    virtual int Connect(const char* ip, unsigned short port) = 0;
+    virtual void Close() = 0;
+    // 1 when the packet was queued, 0 otherwise; the message stays the caller's.
+    virtual int SendMessage(IMessage* message) = 0;
+    // 0 disconnected, 1 connecting, 2 connected.
+    virtual int GetStatus() = 0;
+    virtual void SetTimeout(unsigned short seconds) = 0;
+    virtual bool CheckTimeout(bool closeIfTimedOut) = 0;
+};
+
+// Implemented by the client; must outlive the INetwork it is given to.
+class CQUILL_CLASS INetworkListener {
+public:
+    INetworkListener() = default;
+    INetworkListener(const INetworkListener&) = default;
+    INetworkListener& operator=(const INetworkListener&) = default;
+    virtual ~INetworkListener() = default;
+
+    virtual void OnSendData(INetwork*, int) {}
+    // The message belongs to the library and dies when the call returns.
+    virtual int OnReceiveMessage(INetwork* network, IMessage* message) = 0;
+    virtual void OnStatusChanged(INetwork* network, int from, int to) = 0;
+};
+
+extern "C" {
+
+// Always 2.
+CQUILL_API int GetNetworkDLLVersion();
+// Registers the creator of the fields of one protocol id, replacing an earlier one.
+CQUILL_API bool RegisterProtocal(unsigned int pid, varo::FieldCreator creator);
+
+}  // extern "C"
+
+// Signatures for binding the exports by name.
+using GetNetworkDLLVersionFunction = int (*)();
+using RegisterProtocalFunction = bool (*)(unsigned int, varo::FieldCreator);
+#include "cquill_sdr.h"

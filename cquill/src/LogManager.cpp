@@ -1,0 +1,62 @@
+#include "cquill/src/LogManager.h"
+
+#include <locale>
+#include <stdexcept>
+
+#include <log4cplus/configurator.h>
+#include <log4cplus/initializer.h>
+
+#include "platform/text.h"
+
+namespace quill {
+
+namespace {
+
+// Candidates for the locale the system calls "chs", best first.
+const char* const chineseLocales[] = {"zh_CN.GB18030", "zh_CN.GBK", "zh_CN.UTF-8", "C.UTF-8"};
+
+std::locale ChineseLocale()
+{
+    for (const char* name : chineseLocales) {
+        try {
+            return std::locale(name);
+        } catch (const std::runtime_error&) {
+        }
+    }
+    return std::locale::classic();
+}
+
+// Character classification follows the Chinese locale in every stream created from now on.
+void UseChineseCharacterClassification()
+{
+    std::locale::global(std::locale(std::locale(), ChineseLocale(), std::locale::ctype));
+}
+
+}  // namespace
+
+CLogManager& CLogManager::Instance()
+{
+    // Created under the runtime's initialisation guard on first use, destroyed at unload.
+    static CLogManager instance;
+    return instance;
+}
+
+CLogManager::CLogManager()
+{
+    UseChineseCharacterClassification();
+    log4cplus::initialize();
+    {
+        // The watcher dies with this scope, so the file is read once and later edits are ignored.
+        log4cplus::ConfigureAndWatchThread watcher(LOG4CPLUS_TEXT("./SysCfg/log4cplus.properties"), 5000);
+    }
+    for (const char* name : {"mox", "mox.draw", "mox.ui", "mox.indicator", "mox.base", "mox.mainframe"})
+        loggers_.push_back(log4cplus::Logger::getInstance(name));
+}
+
+void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const std::source_location& where)
+{
+    CLogManager::Instance().LibraryLogger().forcedLog(
+        level, platform::Utf8FromWide(line), where.file_name(), static_cast<int>(where.line()), where.function_name());
+}
+
+}  // namespace quill

@@ -1,0 +1,65 @@
+#pragma once
+#include <cwchar>
+#include <source_location>
+#include <string_view>
+#include <vector>
+
+#include <log4cplus/logger.h>
+
+namespace quill {
+
+// The library's logging holder: configures log4cplus once, on first use, and keeps the
+// loggers. Every line of the library goes to the first one, "mox".
+class CLogManager {
+public:
+    static CLogManager& Instance();
+
+    log4cplus::Logger& LibraryLogger() { return loggers_.front(); }
+
+private:
+    CLogManager();
+
+    std::vector<log4cplus::Logger> loggers_;
+};
+
+// A log text together with the place of the call that logs it.
+struct LogFormat {
+    LogFormat(const wchar_t* text, std::source_location where = std::source_location::current())
+        : text(text), where(where) {}
+
+    const wchar_t* text;
+    std::source_location where;
+};
+
+// Hands one finished line to the library logger; the caller has tested the level.
+void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const std::source_location& where);
+
+// Logs one line to the library logger when the level is enabled; printf-style
+// placeholders are filled only then.
+template <class... Args>
+void LogLine(log4cplus::LogLevel level, LogFormat format, Args... args)
+{
+    if (!CLogManager::Instance().LibraryLogger().isEnabledFor(level))
+        return;
+    if constexpr (sizeof...(Args) == 0) {
+        WriteLogLine(level, format.text, format.where);
+    } else {
+        wchar_t line[1024];
+        const int length = std::swprintf(line, std::size(line), format.text, args...);
+        WriteLogLine(level, std::wstring_view(line, length < 0 ? 0 : length), format.where);
+    }
+}
+
+template <class... Args>
+void LogInfo(LogFormat format, Args... args)
+{
+    LogLine(log4cplus::INFO_LOG_LEVEL, format, args...);
+}
+
+template <class... Args>
+void LogError(LogFormat format, Args... args)
+{
+    LogLine(log4cplus::ERROR_LOG_LEVEL, format, args...);
+}
+
+}  // namespace quill

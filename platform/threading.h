@@ -1,0 +1,49 @@
+#pragma once
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace platform {
+
+// Auto-reset event: a signal releases one wait and is then consumed.
+class CEvent {
+public:
+    void Set();
+    void Reset();
+    // True when the event was signalled within the time; the signal is consumed.
+    bool Wait(unsigned milliseconds);
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool signalled_ = false;
+};
+
+// One operating-system thread running one function. Never detached: the owner joins it,
+// and the destructor does so if the owner did not.
+class CSystemThread {
+public:
+    CSystemThread() = default;
+    ~CSystemThread();
+    CSystemThread(const CSystemThread&) = delete;
+    CSystemThread& operator=(const CSystemThread&) = delete;
+
+    // False when the system cannot create the thread.
+    bool Start(std::function<void()> body);
+    void Join();
+
+    // The kernel's id and scheduling priority of the thread; 0 before Start.
+    unsigned Id() const { return id_; }
+    int Priority() const;
+
+private:
+    std::thread thread_;
+    unsigned id_ = 0;
+};
+
+// The kernel's id of the calling thread.
+unsigned CurrentThreadId();
+
+}  // namespace platform
