@@ -1,0 +1,17 @@
+#include "cquill/src/quill/CErrorInfo.h"
+
+#include "platform/socket.h"
+
+namespace quill {
+
+std::string CErrorInfo::GetErrorText() const
+{
+    return platform::SocketErrorText(static_cast<int>(code));
+}
+
+std::string CErrorInfo::ToString() const
+{
+    return "[" + std::to_string(code) + "]" + GetErrorText();
+}
+
+}  // namespace quill
