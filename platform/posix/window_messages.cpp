@@ -1,16 +1,15 @@
 #include "platform/window_messages.h"
 
+#include "platform/runtime_folder.h"
 #include "platform/text.h"
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -18,16 +17,6 @@ namespace platform {
 namespace {
 
 constexpr std::size_t kWireSize = 4 + 8 + 8;
-
-std::string RuntimeFolder()
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime)
-        return std::string(runtime) + "/";
-    const std::string folder = "/tmp/vexa-" + std::to_string(getuid()) + "/";
-    mkdir(folder.c_str(), 0700);
-    return folder;
-}
 
 // Titles are free text of any length; the endpoint is named by a 64-bit FNV-1a
 // digest of the title's UTF-8 bytes, which keeps the path short and exact-match.
@@ -40,7 +29,7 @@ std::string EndpointFor(const std::wstring& title)
     }
     char name[40];
     std::snprintf(name, sizeof name, "vexa-window-%016llx", static_cast<unsigned long long>(hash));
-    return RuntimeFolder() + name;
+    return Utf8FromWide(RuntimeFolder()) + name;
 }
 
 bool FillAddress(const std::string& path, sockaddr_un& address)
