@@ -1,0 +1,84 @@
+#include "platform/directory_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sys/stat.h>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using platform::CDirectoryWalk;
+using platform::EntryKind;
+using platform::FolderEntry;
+
+const FolderEntry* Named(const std::vector<FolderEntry>& entries, const std::wstring& name)
+{
+    const auto found = std::find_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; });
+    return found == entries.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+TEST(DirectoryWalk, ReportsKindsThroughLinksAndHiddenNames)
+{
+    testing_support::TempDir dir;
+    const auto& root = dir.Path();
+    std::ofstream(root / "file.txt") << "x";
+    std::ofstream(root / ".hidden") << "x";
+    std::filesystem::create_directory(root / "folder");
+    std::filesystem::create_directory(root / ".git");
+    std::filesystem::create_symlink("file.txt", root / "to-file");
+    std::filesystem::create_directory_symlink("folder", root / "to-folder");
+    std::filesystem::create_symlink("nowhere", root / "broken");
+    ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
+
+    CDirectoryWalk walk;
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(walk.Enter(root.wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(entries.size(), 8u) << "\".\" and \"..\" are left out";
+    const std::pair<const wchar_t*, EntryKind> kinds[] = {
+        {L"file.txt", EntryKind::File},  {L"folder", EntryKind::Folder},   {L"to-file", EntryKind::File},
+        {L"to-folder", EntryKind::Folder}, {L"broken", EntryKind::Other}, {L"pipe", EntryKind::Other},
+        {L".git", EntryKind::Folder},    {L".hidden", EntryKind::File}};
+    for (const auto& [name, kind] : kinds) {
+        const FolderEntry* entry = Named(entries, name);
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_EQ(entry->kind, kind) << name;
+        EXPECT_EQ(entry->hidden, name[0] == L'.') << name;
+    }
+}
+
+TEST(DirectoryWalk, RefusesAFolderAlreadyEnteredUntilItIsLeft)
+{
+    testing_support::TempDir dir;
+    const auto& root = dir.Path();
+    std::filesystem::create_directory(root / "sub");
+    std::filesystem::create_directory_symlink("..", root / "sub" / "up");
+    std::filesystem::create_directory_symlink(root / "sub", root / "alias");
+
+    CDirectoryWalk walk;
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(walk.Enter(root.wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(walk.Enter((root / "sub").wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    EXPECT_EQ(walk.Enter((root / "sub" / "up").wstring(), entries), CDirectoryWalk::EnterResult::Loop);
+    EXPECT_EQ(walk.Enter((root / "alias").wstring(), entries), CDirectoryWalk::EnterResult::Loop);
+    walk.Leave();
+    // A second way to the same folder is no loop once the first has been left.
+    EXPECT_EQ(walk.Enter((root / "alias").wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, L"up");
+}
+
+TEST(DirectoryWalk, AMissingFolderOrAFileFailsWithNoEntries)
+{
+    testing_support::TempDir dir;
+    std::ofstream(dir.Path() / "file") << "x";
+    CDirectoryWalk walk;
+    std::vector<FolderEntry> entries{{L"stale", EntryKind::File, false}};
+    EXPECT_EQ(walk.Enter((dir.Path() / "missing").wstring(), entries), CDirectoryWalk::EnterResult::Failed);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(walk.Enter((dir.Path() / "file").wstring(), entries), CDirectoryWalk::EnterResult::Failed);
+}

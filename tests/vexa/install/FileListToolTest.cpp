@@ -1,0 +1,120 @@
+#include "vexa/install/FileListTool.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::wstring> NamesOf(const CFileList& list)
+{
+    std::vector<std::wstring> names;
+    for (const CFileListInfo& entry : list)
+        names.push_back(entry.GetFileName());
+    return names;
+}
+
+// Depth-first: the files below any one folder form one unbroken run of the list.
+void ExpectEachFolderContiguous(const std::vector<std::wstring>& names)
+{
+    std::map<std::wstring, std::vector<std::size_t>> positionsBelow;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        for (std::size_t cut = names[i].find(L'/', 1); cut != std::wstring::npos; cut = names[i].find(L'/', cut + 1))
+            positionsBelow[names[i].substr(0, cut)].push_back(i);
+    for (const auto& [folder, positions] : positionsBelow)
+        EXPECT_EQ(positions.back() - positions.front() + 1, positions.size()) << folder.size();
+}
+
+}  // namespace
+
+TEST(CollectFiles, ListsVisibleFilesDepthFirstWithDigestsAndSizes)
+{
+    testing_support::TempDir dir;
+    // The root's own name recurs below it: only the leading root may be cut.
+    const auto root = dir.Path() / "client";
+    std::filesystem::create_directories(root / "data" / "client" / "deep");
+    std::filesystem::create_directories(root / "vexa");
+    std::filesystem::create_directories(root / ".cache");
+    WriteFile(root / "mox.exe", "abc");
+    WriteFile(root / "vexa" / "vexa.exe", "");
+    WriteFile(root / "data" / "a&b.pak", std::string(5000, 'x'));
+    WriteFile(root / "data" / "client" / "deep" / "x.dat", "message digest");
+    WriteFile(root / "data" / ".secret", "hidden");
+    WriteFile(root / ".cache" / "inside-hidden", "hidden");
+    std::filesystem::create_directory_symlink("..", root / "data" / "client" / "loop");
+    std::filesystem::create_symlink("missing", root / "dangling");
+
+    CFileList list;
+    const std::wstring rootText = root.wstring();
+    ASSERT_TRUE(CollectFiles(list, rootText, rootText, true, false));
+
+    std::map<std::wstring, std::pair<std::wstring, std::int32_t>> byName;
+    for (const CFileListInfo& entry : list)
+        byName[entry.GetFileName()] = {entry.GetMd5(), entry.GetSize()};
+    const std::map<std::wstring, std::pair<std::wstring, std::int32_t>> expected = {
+        {L"/mox.exe", {L"900150983cd24fb0d6963f7d28e17f72", 3}},
+        {L"/vexa/vexa.exe", {L"d41d8cd98f00b204e9800998ecf8427e", 0}},
+        {L"/data/a&b.pak", {L"a6bb7bde3251ca2d810d32dadd9e8ae7", 5000}},
+        {L"/data/client/deep/x.dat", {L"f96b697d7cb7938d525a2f31aaf161d0", 14}},
+    };
+    ASSERT_EQ(list.GetCount(), expected.size());
+    for (const auto& [name, fields] : expected) {
+        ASSERT_TRUE(byName.count(name)) << "missing " << name.size();
+        EXPECT_EQ(byName[name], fields);
+    }
+    ExpectEachFolderContiguous(NamesOf(list));
+}
+
+TEST(CollectFiles, AppendsAfterWhatTheListHolds)
+{
+    testing_support::TempDir dir;
+    WriteFile(dir.Path() / "f", "");
+    CFileList list;
+    list.Add(CFileListInfo(L"/first", L"", 0));
+    ASSERT_TRUE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    EXPECT_EQ(NamesOf(list), (std::vector<std::wstring>{L"/first", L"/f"}));
+}
+
+TEST(CollectFiles, ReportsEachFileUnlessQuiet)
+{
+    testing_support::TempDir dir;
+    WriteFile(dir.Path() / "one", "1");
+    CFileList list;
+    testing::internal::CaptureStdout();
+    CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    testing::internal::CaptureStdout();
+    CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), false, false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), (dir.Path() / "one").string() + " 生成成功!\n");
+}
+
+TEST(CollectFiles, AFolderThatCannotBeOpenedStopsTheWalk)
+{
+    testing_support::TempDir dir;
+    WriteFile(dir.Path() / "a", "1");
+    // Nested folders whose full path is longer than the system accepts, built step by step.
+    int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    const std::string longName(250, 'd');
+    for (int depth = 0; depth < 20 && folder >= 0; ++depth) {
+        ASSERT_EQ(mkdirat(folder, longName.c_str(), 0700), 0);
+        const int inner = openat(folder, longName.c_str(), O_RDONLY | O_DIRECTORY);
+        close(folder);
+        folder = inner;
+    }
+    ASSERT_GE(folder, 0);
+    close(folder);
+
+    CFileList list;
+    EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+}
