@@ -1,4 +1,7 @@
-int main()
+#include "vexa/control/CommandLine.h"
+#include "vexa/control/EntryPoint.h"
+
+int main(int argc, char** argv)
 {
-    return 0;
+    return RunVexa(WidenArguments(argc, argv));
 }

@@ -1,0 +1,83 @@
+#include "vexa/control/CUpdateConfig.h"
+
+#include "platform/files.h"
+#include "vexa/control/ConfigReaders.h"
+#include "vexa/control/ModuleFolders.h"
+
+CUpdateConfig::CUpdateConfig() : m_localPath(GetLocalConfigPath()), m_downloadedPath(GetDownloadedConfigPath()) {}
+
+std::wstring CUpdateConfig::GetInstalledVersion() const
+{
+    return ReadCurVersion(m_localPath);
+}
+
+std::wstring CUpdateConfig::GetInstalledStartExecute() const
+{
+    return ReadStartExecute(m_localPath);
+}
+
+std::wstring CUpdateConfig::GetNewVersion() const
+{
+    return ReadCurVersion(m_downloadedPath);
+}
+
+std::wstring CUpdateConfig::GetMinVersion() const
+{
+    return ReadMinVersion(m_downloadedPath);
+}
+
+std::wstring CUpdateConfig::GetNewProductCode() const
+{
+    return ReadProductCode(m_downloadedPath);
+}
+
+std::wstring CUpdateConfig::GetNewStartExecute() const
+{
+    return ReadStartExecute(m_downloadedPath);
+}
+
+UpdateMethodType CUpdateConfig::GetUpdateMethod() const
+{
+    return ReadUpdateMethod(m_downloadedPath);
+}
+
+std::wstring CUpdateConfig::GetConfigUrl() const
+{
+    return ReadSelfUrl(m_localPath) + ReadProductCode(m_localPath) + L"/" + L"vexa.xml";
+}
+
+std::wstring CUpdateConfig::GetFilesBaseUrl() const
+{
+    return ReadDownloadUrl(m_downloadedPath) + GetNewProductCode() + L"/" + GetNewVersion();
+}
+
+std::wstring CUpdateConfig::GetNewFileListUrl() const
+{
+    return GetFilesBaseUrl() + L"/" + L"vexa" + L"/" + L"filelist.xml";
+}
+
+std::wstring CUpdateConfig::GetInstallerUrl() const
+{
+    return GetFilesBaseUrl() + L"/" + GetNewProductCode() + L"Installer.exe";
+}
+
+std::wstring CUpdateConfig::GetVersionDownloadFolder() const
+{
+    return GetTempDownloadFolder() + GetNewVersion() + L"/";
+}
+
+std::wstring CUpdateConfig::GetNewFileListPath() const
+{
+    return GetVersionDownloadFolder() + L"vexa" + L"/" + L"filelist.xml";
+}
+
+bool CUpdateConfig::CopyNewFileList() const
+{
+    return platform::CopyFileOver(GetNewFileListPath(), GetLocalFileListPath());
+}
+
+CUpdateConfig& GetUpdateConfig()
+{
+    static CUpdateConfig* config = new CUpdateConfig;
+    return *config;
+}

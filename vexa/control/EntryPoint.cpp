@@ -1,0 +1,55 @@
+#include "vexa/control/EntryPoint.h"
+
+#include "platform/locale.h"
+#include "platform/message_box.h"
+#include "platform/named_mutex.h"
+#include "platform/startup.h"
+#include "vexa/control/ClientLauncher.h"
+#include "vexa/control/CommandLine.h"
+#include "vexa/control/UpdateCheck.h"
+#include "vexa/control/UpdateLog.h"
+
+namespace {
+
+constexpr unsigned kNoticeStyle = platform::kBoxOk | platform::kBoxSystemModal;
+
+// The updater could not prepare itself: tell the user, and let the client run
+// without an update.
+int FailStartUp(platform::CNamedMutex& instance, const wchar_t* logLine)
+{
+    platform::ShowMessageBox(L"升级程序运行出错", L"提示", kNoticeStyle);
+    WriteLog(L"%s", logLine);
+    instance.Close();
+    LaunchClient();
+    return 1;
+}
+
+void RunJob(const std::vector<std::wstring>& arguments)
+{
+    if (ScanToolSwitches(arguments))
+        return;
+    std::wstring windowName;
+    if (ParseModeArguments(arguments, windowName) == RUN_CHECK)
+        CheckUpdateForWindow(windowName);
+}
+
+}  // namespace
+
+int RunVexa(const std::vector<std::wstring>& arguments)
+{
+    platform::CNamedMutex instance(L"vexa_onlyone_handle");
+    if (instance.AlreadyExists()) {
+        platform::ShowMessageBox(L"已有vexa.exe进程在运行", L"提示", kNoticeStyle);
+        return 0;
+    }
+    // There is no console window object here to give the program icon to.
+    platform::SetChineseLocale();
+    if (!platform::GetModuleHandleOk())
+        return FailStartUp(instance, L"错误: GetModuleHandle 失败!");
+    if (!platform::InitApplicationFramework())
+        return FailStartUp(instance, L"错误: MFC 初始化失败!");
+
+    RunJob(arguments);
+    instance.Close();
+    return 0;
+}

@@ -1,0 +1,70 @@
+#include "vexa/control/UpdateCheck.h"
+
+#include "platform/files.h"
+#include "platform/window_messages.h"
+#include "vexa/control/CUpdateConfig.h"
+#include "vexa/control/ConfigReaders.h"
+#include "vexa/control/FileUtils.h"
+#include "vexa/control/UpdateLog.h"
+#include "vexa/control/Versions.h"
+#include "vexa/download/DownloadFile.h"
+
+namespace {
+
+// An error page served with a status other than 404 is stored like a real
+// configuration; without a published version it would read as "1.0.0" and be
+// taken for a verdict. Such a download counts as failed.
+bool DownloadPublishedConfig(const std::wstring& path)
+{
+    return DownloadFile(GetUpdateConfig().GetConfigUrl(), path, false) && ConfigHasKey(path, L"CurVersion");
+}
+
+void LogVerdict(UpdateType type)
+{
+    switch (type) {
+    case UPDATE_CHECK_FAILED:
+        WriteLog(L"手动检测更新失败");
+        break;
+    case UPDATE_OPTIONAL:
+    case UPDATE_FORCED:
+        WriteLog(L"检测到有可用更新");
+        break;
+    case UPDATE_NONE:
+        WriteLog(L"当前版本是最新版本，不需要更新!");
+        break;
+    }
+}
+
+}  // namespace
+
+bool CheckForUpdate(UpdateType& type)
+{
+    const std::wstring path = GetUpdateConfig().DownloadedPath();
+    if (FileExists(path))
+        platform::RemoveFile(path);
+
+    if (!DownloadPublishedConfig(path)) {
+        type = UPDATE_CHECK_FAILED;
+        WriteLog(L"下载vexa.xml文件失败");
+        return false;
+    }
+    if (!DecideUpdateType(type)) {
+        type = UPDATE_CHECK_FAILED;
+        WriteLog(L"判断升级类型失败");
+        return false;
+    }
+    return true;
+}
+
+void CheckUpdateForWindow(const std::wstring& windowName)
+{
+    const auto window = platform::FindWindowByTitle(windowName);
+    if (!window) {
+        WriteLog(L"无法找到主窗口的句柄,windowName:%s", windowName.c_str());
+        return;
+    }
+    UpdateType type = UPDATE_NONE;
+    CheckForUpdate(type);
+    LogVerdict(type);
+    platform::PostWindowMessage(*window, {WM_UPDATE_RESULT, static_cast<std::uint64_t>(type), 0});
+}
