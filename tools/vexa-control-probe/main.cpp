@@ -1,12 +1,41 @@
+#include "platform/clock.h"
 #include "platform/locale.h"
+#include "platform/named_mutex.h"
 #include "platform/text.h"
+#include "vexa/control/FileUtils.h"
 #include "vexa/control/UpdateLog.h"
 
-// Each argument becomes one log line; without arguments nothing is logged.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// vexa-control-probe log [line...]        each line becomes one log line
+// vexa-control-probe needupdate [line...] writes "needupdate.txt" with the lines
+// vexa-control-probe lock <name>          prints "held" and keeps the mutex, or "exists"
 int main(int argc, char** argv)
 {
     platform::SetChineseLocale();
-    for (int i = 1; i < argc; ++i)
-        WriteLog(L"%s", platform::WideFromAnsi(argv[i]).c_str());
-    return 0;
+    if (argc < 2)
+        return 2;
+    const std::string mode = argv[1];
+    std::vector<std::wstring> lines;
+    for (int i = 2; i < argc; ++i)
+        lines.push_back(platform::WideFromAnsi(argv[i]));
+
+    if (mode == "log") {
+        for (const auto& line : lines)
+            WriteLog(L"%s", line.c_str());
+        return 0;
+    }
+    if (mode == "needupdate")
+        return WriteNeedUpdateFile(lines) ? 0 : 1;
+    if (mode == "lock" && lines.size() == 1) {
+        platform::CNamedMutex mutex(lines[0]);
+        std::puts(mutex.AlreadyExists() ? "exists" : "held");
+        std::fflush(stdout);
+        if (!mutex.AlreadyExists())
+            platform::SleepMilliseconds(60000);
+        return 0;
+    }
+    return 2;
 }

@@ -1,0 +1,31 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+#include "tests/support/TempDir.h"
+
+namespace testing_support {
+
+// A client tree in a temporary folder: <temp>/root/ with the updater's folder
+// <temp>/root/<moduleFolder>/ below it, holding a copy of a program (so that the
+// program's module and root folders are the tree's).
+class ClientTree {
+public:
+    explicit ClientTree(const std::filesystem::path& program, const std::string& moduleFolder = "vexa");
+
+    const std::filesystem::path& Root() const { return root_; }
+    const std::filesystem::path& ModuleFolder() const { return module_; }
+    const std::filesystem::path& Program() const { return program_; }
+
+private:
+    TempDir temp_;
+    std::filesystem::path root_;
+    std::filesystem::path module_;
+    std::filesystem::path program_;
+};
+
+// Whole file contents as bytes; empty when the file cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace testing_support
