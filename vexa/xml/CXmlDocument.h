@@ -73,10 +73,11 @@ private:
     std::wstring TextOf(Position position) const;
     std::wstring_view NameOf(Position position) const;
     bool NameMatches(Position position, std::wstring_view name) const;
-    bool Add(std::wstring_view name, std::wstring_view value, std::uint32_t options);
-    Position Splice(Position parent, Position after, std::wstring_view name, std::wstring_view value,
-                    std::uint32_t options);
-    void ShiftBehind(std::size_t offset, std::size_t grown, Position inserted);
+    Position FindSibling(Position from, std::wstring_view name) const;
+    Position Add(Position parent, Position after, std::wstring_view name, std::wstring_view value,
+                 std::uint32_t options);
+    void Splice(std::size_t offset, std::size_t erased, std::wstring_view inserted, Position anchor);
+    void ShiftSubtree(Position top, std::uint32_t delta);
 
     std::wstring m_text;
     std::wstring m_result;

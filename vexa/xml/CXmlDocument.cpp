@@ -1,0 +1,111 @@
+#include "vexa/xml/CXmlDocument.h"
+
+#include "vexa/xml/CElementBuilder.h"
+#include "vexa/xml/CElementIndex.h"
+#include "vexa/xml/XmlReport.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t kCharactersPerRecord = 64;
+constexpr std::size_t kSpareRecords = 8;
+constexpr std::uint32_t kReservedFlags = 0x10 | 0x20 | 0x40;
+
+}  // namespace
+
+CXmlDocument::CXmlDocument() : m_index(std::make_unique<CElementIndex>())
+{
+    SetText(nullptr);
+}
+
+CXmlDocument::~CXmlDocument() = default;
+
+bool CXmlDocument::SetText(const wchar_t* text)
+{
+    if (!text) {
+        m_text.clear();
+        m_index->Free();
+    } else {
+        m_text = text;
+    }
+    m_result.clear();
+    Index();
+    return IsWellFormed();
+}
+
+bool CXmlDocument::SetText(std::wstring_view text)
+{
+    m_text = text;
+    m_result.clear();
+    Index();
+    return IsWellFormed();
+}
+
+const std::wstring& CXmlDocument::GetText() const
+{
+    return m_text;
+}
+
+bool CXmlDocument::LoadFile(const std::wstring& path)
+{
+    if (!ReadDocumentFile(path, m_text, m_result, m_flags))
+        return false;
+    Index();
+    return IsWellFormed();
+}
+
+bool CXmlDocument::SaveFile(const std::wstring& path)
+{
+    return WriteDocumentFile(path, m_text, m_result, m_flags);
+}
+
+bool CXmlDocument::IsWellFormed() const
+{
+    if (m_index->Empty())
+        return false;
+    const Record& root = (*m_index)[0];
+    return !(root.flagsAndLevel & XRF_NOT_WELL_FORMED) && root.firstChild &&
+           !(*m_index)[root.firstChild].nextSibling;
+}
+
+const std::wstring& CXmlDocument::GetResultText() const
+{
+    return m_result;
+}
+
+std::uint32_t CXmlDocument::GetDocFlags() const
+{
+    return m_flags;
+}
+
+void CXmlDocument::SetDocFlags(std::uint32_t flags)
+{
+    m_flags = flags & ~kReservedFlags;
+}
+
+void CXmlDocument::Index()
+{
+    m_index->Free();
+    m_index->Grow(m_text.size() / kCharactersPerRecord + kSpareRecords);
+    m_nextFree = 1;
+    Record& root = (*m_index)[0];
+    std::memset(&root, 0, sizeof root);
+    if (!m_text.empty()) {
+        // Offsets are 32-bit: a longer text cannot be indexed faithfully.
+        if (m_text.size() > std::numeric_limits<std::uint32_t>::max()) {
+            root.flagsAndLevel |= XRF_NOT_WELL_FORMED;
+            AddResult(m_result, L"limit_exceeded", L"document", XRK_TYPE, 0);
+        } else {
+            CElementBuilder(*m_index, m_nextFree, m_text, m_result, m_flags & XDF_IGNORE_CASE).Build();
+            root.length = static_cast<std::uint32_t>(m_text.size());
+        }
+        if (!root.firstChild)
+            AddResult(m_result, L"no_root_element", nullptr, 0);
+        else if ((*m_index)[root.firstChild].nextSibling)
+            AddResult(m_result, L"root_has_sibling", nullptr, 0);
+    }
+    m_parent = 0;
+    ResetPosition();
+}

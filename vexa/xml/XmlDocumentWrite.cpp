@@ -1,0 +1,108 @@
+#include "vexa/xml/CXmlDocument.h"
+
+#include "platform/files.h"
+#include "vexa/xml/CTextConverter.h"
+#include "vexa/xml/CodePages.h"
+#include "vexa/xml/FindDeclaredEncoding.h"
+#include "vexa/xml/XmlReport.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+constexpr std::uint32_t kReservedFlags = 0x10 | 0x20 | 0x40;
+
+// Wide units become 16-bit units: code points above the BMP as surrogate pairs.
+std::size_t AppendUtf16(std::string& out, std::wstring_view text, bool bigEndian)
+{
+    std::size_t units = 0;
+    const auto put = [&](std::uint32_t unit) {
+        const auto low = static_cast<char>(unit & 0xFF);
+        const auto high = static_cast<char>((unit >> 8) & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+        ++units;
+    };
+    out.reserve(out.size() + text.size() * 2);
+    for (wchar_t c : text) {
+        const auto v = static_cast<std::uint32_t>(c);
+        if (v >= 0x10000 && v <= 0x10FFFF) {
+            put(0xD800 | ((v - 0x10000) >> 10));
+            put(0xDC00 | (v & 0x3FF));
+        } else {
+            put(v > 0x10FFFF ? 0xFFFD : v);
+        }
+    }
+    return units;
+}
+
+// Converts the text to the encoding; the number of units produced.
+std::size_t AppendConverted(std::string& out, const std::wstring& text, const std::wstring& encoding,
+                            std::wstring& result)
+{
+    AddResult(result, L"converted_from", L"UTF-16", XRK_ENCODING | XRK_LENGTH, static_cast<long long>(text.size()));
+    const int codePage = LookupCodePage(encoding);
+    // A declared UTF-16 without a mark flag: the wide units still go out as 16-bit ones.
+    if (codePage == CP_UTF16)
+        return AppendUtf16(out, text, false);
+    CTextConverter converter(L"UTF-16", text.data(), text.size());
+    const std::size_t units = converter.Convert(nullptr, encoding);
+    const std::size_t unitSize = codePage == CP_UTF32 ? sizeof(char32_t) : 1;
+    const std::size_t before = out.size();
+    out.resize(before + units * unitSize);
+    converter.Convert(out.data() + before);
+    if (converter.IsLossy())
+        AddResult(result, L"conversion_loss", nullptr, 0);
+    return units;
+}
+
+}  // namespace
+
+bool CXmlDocument::WriteDocumentFile(const std::wstring& path, const std::wstring& text, std::wstring& result,
+                                     std::uint32_t& flags)
+{
+    result.clear();
+    std::FILE* file = platform::OpenFileStream(path, "wb");
+    if (!file) {
+        AddFileError(result, errno);
+        return false;
+    }
+    std::string bytes;
+    std::wstring encoding;
+    const auto mark = std::find_if(std::begin(kByteOrderMarks), std::end(kByteOrderMarks),
+                                   [flags](const ByteOrderMark& m) { return flags & m.docFlag; });
+    if (mark != std::end(kByteOrderMarks)) {
+        bytes = mark->bytes;
+        encoding = mark->encoding;
+        AddResult(result, L"bom", nullptr, 0);
+    } else {
+        encoding = text.empty() ? std::wstring() : FindDeclaredEncoding(text);
+        if (encoding.empty())
+            encoding = L"UTF-8";
+    }
+
+    std::size_t units = 0;
+    if (text.empty()) {
+        units = 0;
+    } else if (flags & (XDF_UTF16LE_FILE | XDF_UTF16BE_FILE)) {
+        const bool bigEndian = !(flags & XDF_UTF16LE_FILE);
+        units = AppendUtf16(bytes, text, bigEndian);
+        if (bigEndian)
+            AddResult(result, L"endian_swap", nullptr, 0);
+    } else {
+        units = AppendConverted(bytes, text, encoding, result);
+    }
+
+    // Flushing here lets a full disk count as a failed write, not a failed close.
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    if (written)
+        AddResult(result, L"write", encoding.c_str(), XRK_ENCODING | XRK_LENGTH, static_cast<long long>(units));
+    else
+        AddFileError(result, errno);
+    if (std::fclose(file) != 0)
+        AddFileError(result, errno);
+    flags &= ~kReservedFlags;
+    return written;
+}
