@@ -14,12 +14,13 @@ namespace {
 
 const wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n";
 
-std::wstring FoldCase(const std::wstring& name)
+// Upper case, as the system compares names; plain ASCII, by far the most common
+// in file names, skips the locale's tables.
+wchar_t FoldChar(wchar_t c)
 {
-    std::wstring folded(name);
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c))); });
-    return folded;
+    if (c < 0x80)
+        return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+    return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
 }
 
 // Base-10 conversion as the list has always been read: leading white space and a
@@ -77,27 +78,43 @@ void RemoveQuietly(const std::wstring& path)
 
 }  // namespace
 
+// FNV-1a over the upper-cased characters, so names equal but for case hash alike.
+std::size_t CFileList::NameHash::operator()(const std::wstring& name) const
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (wchar_t c : name)
+        hash = (hash ^ static_cast<std::uint32_t>(FoldChar(c))) * 1099511628211ull;
+    return static_cast<std::size_t>(hash);
+}
+
+bool CFileList::NameEqual::operator()(const std::wstring& left, const std::wstring& right) const
+{
+    return EqualIgnoringCase(left, right);
+}
+
 void CFileList::Add(const CFileListInfo& entry)
 {
-    firstByFoldedName_.try_emplace(FoldCase(entry.GetFileName()), entries_.size());
+    // try_emplace keeps the first entry of a name, as a front-to-back search would.
+    firstByName_.try_emplace(entry.GetFileName(), entries_.size());
     entries_.push_back(entry);
 }
 
 void CFileList::Clear()
 {
     entries_.clear();
-    firstByFoldedName_.clear();
+    firstByName_.clear();
 }
 
 const CFileListInfo* CFileList::Find(const std::wstring& name) const
 {
-    const auto found = firstByFoldedName_.find(FoldCase(name));
-    return found == firstByFoldedName_.end() ? nullptr : &entries_[found->second];
+    const auto found = firstByName_.find(name);
+    return found == firstByName_.end() ? nullptr : &entries_[found->second];
 }
 
 bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right)
 {
-    return left.size() == right.size() && FoldCase(left) == FoldCase(right);
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [](wchar_t a, wchar_t b) { return FoldChar(a) == FoldChar(b); });
 }
 
 bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry)

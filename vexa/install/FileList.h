@@ -29,8 +29,15 @@ public:
     const CFileListInfo* Find(const std::wstring& name) const;
 
 private:
+    struct NameHash {
+        std::size_t operator()(const std::wstring& name) const;
+    };
+    struct NameEqual {
+        bool operator()(const std::wstring& left, const std::wstring& right) const;
+    };
+
     std::vector<CFileListInfo> entries_;
-    std::unordered_map<std::wstring, std::size_t> firstByFoldedName_;
+    std::unordered_map<std::wstring, std::size_t, NameHash, NameEqual> firstByName_;
 };
 
 // FileName values and digests compare ignoring letter case.
