@@ -1,0 +1,247 @@
+// The real updater in a temporary client tree, asked by the sample client's window
+// whether an update exists, against nginx serving the published configuration.
+#include "platform/text.h"
+#include "platform/window_messages.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ClientTree.h"
+#include "tests/support/NginxServer.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::ChildOptions;
+using testing_support::ChildProcess;
+using testing_support::ClientTree;
+using testing_support::NginxServer;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+const std::string kSampleClient = TEST_BIN_DIR "/mox-sample-client";
+
+std::string Config(const std::string& selfUrl, const std::string& curVersion, const std::string& minVersion = "")
+{
+    std::string xml = "<vexa>\n  <StartExecute>mox.exe</StartExecute>\n";
+    if (!minVersion.empty())
+        xml += "  <MinVersion>" + minVersion + "</MinVersion>\n";
+    xml += "  <SelfUrl>" + selfUrl + "</SelfUrl>\n  <ProductCode>MOX</ProductCode>\n"
+           "  <UpdateMethod>filelist</UpdateMethod>\n  <CurVersion>" + curVersion + "</CurVersion>\n</vexa>\n";
+    return xml;
+}
+
+// The log is UTF-16LE; comparing encoded bytes avoids decoding it.
+std::string Utf16Le(const std::wstring& text)
+{
+    std::string bytes;
+    for (wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// Each test has its own runtime folder, so its windows and single-instance lock
+// are private to it even when test programs run in parallel.
+class CheckModeTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1); }
+    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+
+    std::string SelfUrl() const { return server.BaseUrl() + "MOXUpdate"; }
+    void Install(const std::string& version, const std::string& selfUrl = "")
+    {
+        WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config(selfUrl.empty() ? SelfUrl() : selfUrl, version));
+    }
+    void PublishVersion(const std::string& version, const std::string& minimum)
+    {
+        server.Publish("MOXUpdate/MOX/vexa.xml", Config(SelfUrl(), version, minimum));
+    }
+
+    ChildOptions Options(std::vector<std::string> arguments) const
+    {
+        ChildOptions options;
+        options.arguments = std::move(arguments);
+        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
+                               {"VEXA_UI", "script"},
+                               {"VEXA_UI_LOG", Transcript().string()}};
+        return options;
+    }
+
+    std::unique_ptr<ChildProcess> OpenClientWindow(const std::string& title)
+    {
+        auto client = std::make_unique<ChildProcess>(kSampleClient, Options({"--title", title, "--seconds", "60"}));
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!platform::FindWindowByTitle(platform::WideFromUtf8(title)) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        return client;
+    }
+
+    int RunVexa(std::vector<std::string> arguments, std::vector<std::pair<std::string, std::string>> extra = {})
+    {
+        ChildOptions options = Options(std::move(arguments));
+        options.environment.insert(options.environment.end(), extra.begin(), extra.end());
+        ChildProcess vexa(tree.Program().string(), options);
+        EXPECT_TRUE(vexa.Wait(60s));
+        return vexa.ExitCode();
+    }
+
+    // The lines the client printed, once the expected count arrived or time ran out.
+    std::string Received(ChildProcess& client, std::size_t lines)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        std::string output = client.Stdout();
+        while (static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n')) < lines &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+            output = client.Stdout();
+        }
+        return output;
+    }
+
+    std::string Log() const { return ReadFileBytes(tree.ModuleFolder() / "log" / "update.log"); }
+    bool Logged(const std::wstring& line) const { return Log().find(Utf16Le(line + L"\r\n")) != std::string::npos; }
+    std::filesystem::path Transcript() const { return runtime.Path() / "ui.jsonl"; }
+
+    TempDir runtime;
+    NginxServer server;
+    ClientTree tree{VEXA_BINARY};
+};
+
+TEST_F(CheckModeTest, ForcedWhenTheInstalledVersionIsBelowTheMinimum)
+{
+    Install("1.0.0");
+    PublishVersion("1.2.0", "1.1.0");
+    auto client = OpenClientWindow("My Game");
+    // Every '-' of an argument reads as a space.
+    EXPECT_EQ(RunVexa({"checkupdate", "My-Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=1 lparam=0\n");
+    EXPECT_TRUE(Logged(L"检测到有可用更新"));
+    EXPECT_FALSE(std::filesystem::exists(Transcript())) << "the check mode shows nothing";
+}
+
+TEST_F(CheckModeTest, OptionalWhenANewerVersionIsPublished)
+{
+    Install("1.0.0");
+    PublishVersion("1.0.1", "1.0.0");
+    auto client = OpenClientWindow("我的游戏");
+    EXPECT_EQ(RunVexa({"-CHECKUPDATE", "我的游戏"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=0 lparam=0\n");
+    EXPECT_TRUE(Logged(L"检测到有可用更新"));
+}
+
+TEST_F(CheckModeTest, NoneWhenTheInstalledVersionIsCurrentAndTheDownloadedCopyStays)
+{
+    Install("1.0.0.0");
+    PublishVersion("1.0.0", "0.9.0");
+    // A stale copy from an earlier run must not be resumed onto.
+    std::filesystem::create_directories(tree.ModuleFolder() / "tempDownload");
+    WriteFileBytes(tree.ModuleFolder() / "tempDownload" / "vexa.xml", "<vexa><CurVersion>9.9.9</CurVersion>");
+    auto client = OpenClientWindow("My Game");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=2 lparam=0\n");
+    EXPECT_TRUE(Logged(L"当前版本是最新版本，不需要更新!"));
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "tempDownload" / "vexa.xml"), Config(SelfUrl(), "1.0.0", "0.9.0"));
+    EXPECT_EQ(server.AccessLog().find("range=bytes"), std::string::npos);
+}
+
+TEST_F(CheckModeTest, UnreachableServerReportsAFailedCheck)
+{
+    Install("1.0.0", "http://127.0.0.1:" + std::to_string(testing_support::FreeLoopbackPort()) + "/MOXUpdate");
+    auto client = OpenClientWindow("My Game");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"下载vexa.xml文件失败"));
+    EXPECT_TRUE(Logged(L"手动检测更新失败"));
+}
+
+TEST_F(CheckModeTest, ErrorPagesAreNoPublishedConfiguration)
+{
+    Install("1.0.0");
+    auto client = OpenClientWindow("My Game");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);  // 404
+    // A folder in the file's place: redirected, then 403 with an HTML body.
+    std::filesystem::create_directories(server.SiteRoot() / "MOXUpdate" / "MOX" / "vexa.xml");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 2), "message=1033 wparam=3 lparam=0\nmessage=1033 wparam=3 lparam=0\n");
+}
+
+TEST_F(CheckModeTest, InvalidInstalledVersionReportsAFailedCheck)
+{
+    Install("1.0");
+    PublishVersion("1.0.1", "1.0.0");
+    auto client = OpenClientWindow("My Game");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"版本信息有误,新版本最小版本号: 1.0.0, 当前版本号: 1.0"));
+    EXPECT_TRUE(Logged(L"判断升级类型失败"));
+    EXPECT_TRUE(Logged(L"手动检测更新失败"));
+}
+
+TEST_F(CheckModeTest, MissingWindowIsLoggedAndNothingIsFetched)
+{
+    Install("1.0.0");
+    PublishVersion("1.0.1", "1.0.0");
+    EXPECT_EQ(RunVexa({"checkupdate", "Nobody-Here"}), 0);
+    EXPECT_TRUE(Logged(L"无法找到主窗口的句柄,windowName:Nobody Here"));
+    EXPECT_EQ(Log().find(Utf16Le(L"检测")), std::string::npos);
+    EXPECT_EQ(server.AccessLog(), "");
+}
+
+// A peer that takes the connection and never answers keeps the first updater busy.
+class SilentPeer {
+public:
+    SilentPeer() : socket_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        port_ = testing_support::FreeLoopbackPort();
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port_));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(socket_, 4);
+    }
+    ~SilentPeer() { close(socket_); }
+    int Port() const { return port_; }
+
+private:
+    int socket_;
+    int port_ = 0;
+};
+
+TEST_F(CheckModeTest, SecondUpdaterOnlySaysOneIsRunning)
+{
+    SilentPeer peer;
+    Install("1.0.0", "http://127.0.0.1:" + std::to_string(peer.Port()) + "/MOXUpdate");
+    auto client = OpenClientWindow("My Game");
+    ChildProcess first(tree.Program().string(), Options({"checkupdate", "My Game"}));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(first.Running());
+
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(ReadFileBytes(Transcript()),
+              "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"已有vexa.exe进程在运行\",\"style\":4096,"
+              "\"answer\":\"ok\"}\n");
+    first.Kill();
+    first.Wait();
+    // Once the first is gone, the lock is free again.
+    PublishVersion("1.0.0", "1.0.0");
+    Install("1.0.0");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=2 lparam=0\n");
+}
+
+}  // namespace

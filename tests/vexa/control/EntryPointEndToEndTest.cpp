@@ -1,0 +1,104 @@
+// Start-up of the real updater: what it does before and instead of a job.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ClientTree.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::ChildOptions;
+using testing_support::ChildProcess;
+using testing_support::ClientTree;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+
+class EntryPointTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The client stand-in records how it was started.
+        WriteFileBytes(tree.Root() / "mox.exe", "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started.txt\"\n");
+        std::filesystem::permissions(tree.Root() / "mox.exe", std::filesystem::perms::owner_all);
+    }
+
+    int RunVexa(std::vector<std::string> arguments, const std::string& fault = "")
+    {
+        ChildOptions options;
+        options.arguments = std::move(arguments);
+        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
+                               {"VEXA_UI", "script"},
+                               {"VEXA_UI_LOG", Transcript().string()},
+                               {"VEXA_FAULT", fault}};
+        ChildProcess vexa(tree.Program().string(), options);
+        EXPECT_TRUE(vexa.Wait(60s));
+        return vexa.ExitCode();
+    }
+
+    // The detached client needs a moment to write its file.
+    std::string ClientArguments() const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (!std::filesystem::exists(tree.Root() / "started.txt") && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(50ms);
+        return ReadFileBytes(tree.Root() / "started.txt");
+    }
+
+    std::filesystem::path Transcript() const { return runtime.Path() / "ui.jsonl"; }
+
+    TempDir runtime;
+    ClientTree tree{VEXA_BINARY};
+};
+
+TEST_F(EntryPointTest, ArgumentsThatSelectNoJobDoNothingAndWriteNoLog)
+{
+    EXPECT_EQ(RunVexa({}), 0);
+    EXPECT_EQ(RunVexa({"-onlymain"}), 0);
+    EXPECT_EQ(RunVexa({"foo", "update"}), 0);
+    EXPECT_FALSE(std::filesystem::exists(tree.ModuleFolder() / "log"));
+    EXPECT_FALSE(std::filesystem::exists(Transcript()));
+    EXPECT_FALSE(std::filesystem::exists(tree.Root() / "started.txt"));
+}
+
+TEST_F(EntryPointTest, FailedStartUpStepsTellTheUserAndStartTheClient)
+{
+    const std::string box =
+        "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"升级程序运行出错\",\"style\":4096,\"answer\":\"ok\"}\n";
+    EXPECT_EQ(RunVexa({"update"}, "module_handle"), 1);
+    EXPECT_EQ(ClientArguments(), "-onlymain\n");
+    EXPECT_EQ(ReadFileBytes(Transcript()), box);
+    std::filesystem::remove(tree.Root() / "started.txt");
+
+    EXPECT_EQ(RunVexa({"checkupdate", "x"}, "framework_init"), 1);
+    EXPECT_EQ(ClientArguments(), "-onlymain\n");
+    EXPECT_EQ(ReadFileBytes(Transcript()), box + box);
+
+    const std::string log = ReadFileBytes(tree.ModuleFolder() / "log" / "update.log");
+    const auto utf16 = [](const std::wstring& text) {
+        std::string bytes;
+        for (wchar_t c : text)
+            bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return bytes;
+    };
+    EXPECT_NE(log.find(utf16(L"错误: GetModuleHandle 失败!\r\n")), std::string::npos);
+    EXPECT_NE(log.find(utf16(L"错误: MFC 初始化失败!\r\n")), std::string::npos);
+}
+
+TEST_F(EntryPointTest, ToolSwitchAnywhereRunsTheFileListToolInsteadOfAJob)
+{
+    WriteFileBytes(tree.Root() / "data.bin", "abc");
+    EXPECT_EQ(RunVexa({"update", "-G", "--q"}), 0);
+    const std::string list = ReadFileBytes(tree.ModuleFolder() / "filelist.xml");
+    EXPECT_NE(list.find("data.bin"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(tree.Root() / "started.txt"));
+}
+
+}  // namespace
