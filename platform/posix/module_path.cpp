@@ -1,5 +1,7 @@
 #include "platform/module_path.h"
 
+#include "platform/text.h"
+
 #include <filesystem>
 
 namespace platform {
@@ -8,7 +10,8 @@ std::wstring ExecutablePath()
 {
     std::error_code error;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::wstring() : path.wstring();
+    // path::wstring() would depend on the C locale and throw on non-ASCII names.
+    return error ? std::wstring() : WideFromUtf8(path.string());
 }
 
 }  // namespace platform

@@ -1,0 +1,112 @@
+#include "platform/process.h"
+
+#include "tests/support/ClientTree.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+
+namespace {
+
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::WriteFileBytes;
+namespace fs = std::filesystem;
+
+using Arguments = std::vector<std::wstring>;
+
+TEST(SplitParameters, FollowsTheWindowsCommandLineRules)
+{
+    EXPECT_EQ(platform::SplitParameters(L""), Arguments{});
+    EXPECT_EQ(platform::SplitParameters(L"  -onlymain \t"), Arguments{L"-onlymain"});
+    EXPECT_EQ(platform::SplitParameters(L"a  b\tc"), (Arguments{L"a", L"b", L"c"}));
+    EXPECT_EQ(platform::SplitParameters(L"\"C:\\Program Files\\x\" next"),
+              (Arguments{L"C:\\Program Files\\x", L"next"}));
+    EXPECT_EQ(platform::SplitParameters(L"pre\"mid dle\"post"), Arguments{L"premid dlepost"});
+    EXPECT_EQ(platform::SplitParameters(L"\"\" x"), (Arguments{L"", L"x"}));
+    // Backslashes are literal unless they precede a quote.
+    EXPECT_EQ(platform::SplitParameters(L"a\\\\b \\\"q\\\" \\\\\"c d\""),
+              (Arguments{L"a\\\\b", L"\"q\"", L"\\c d"}));
+    EXPECT_EQ(platform::SplitParameters(L"\"say \"\"hi\"\"\""), Arguments{L"say \"hi\""});
+    EXPECT_EQ(platform::SplitParameters(L"\"unterminated arg"), Arguments{L"unterminated arg"});
+}
+
+bool WaitForFile(const fs::path& path)
+{
+    for (int i = 0; i < 500 && !fs::exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The writer may still be busy; give it a moment to finish its lines.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return fs::exists(path);
+}
+
+void WriteScript(const fs::path& path, const std::string& body)
+{
+    WriteFileBytes(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+// The process has no children left: neither running nor waiting to be reaped.
+bool NoChildrenLeft()
+{
+    return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
+TEST(ShellOpen, StartsProgramInItsWorkingFolderWithParametersAndLeavesNoChild)
+{
+    TempDir temp;
+    const fs::path work = temp.Path() / "work dir";
+    fs::create_directories(work);
+    const fs::path report = temp.Path() / "report";
+    WriteScript(temp.Path() / "client",
+                "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + report.string() + ".tmp'\n"
+                "mv '" + report.string() + ".tmp' '" + report.string() + "'\n");
+
+    ASSERT_TRUE(platform::ShellOpen((temp.Path() / "client").wstring(), L"-onlymain \"two words\" x\\\"y",
+                                    work.wstring()));
+    EXPECT_TRUE(NoChildrenLeft());
+    ASSERT_TRUE(WaitForFile(report));
+    EXPECT_EQ(ReadFileBytes(report), work.string() + "\n[-onlymain]\n[two words]\n[x\"y]\n");
+}
+
+TEST(ShellOpen, FailsWhenNothingCanStart)
+{
+    TempDir temp;
+    EXPECT_FALSE(platform::ShellOpen((temp.Path() / "absent").wstring(), L"", temp.Path().wstring()));
+    WriteScript(temp.Path() / "client", "exit 0\n");
+    EXPECT_FALSE(platform::ShellOpen((temp.Path() / "client").wstring(), L"", (temp.Path() / "nowhere").wstring()));
+    // A script whose interpreter is missing cannot be executed.
+    WriteFileBytes(temp.Path() / "broken", "#!/no/such/interpreter\n");
+    fs::permissions(temp.Path() / "broken", fs::perms::owner_all);
+    EXPECT_FALSE(platform::ShellOpen((temp.Path() / "broken").wstring(), L"", temp.Path().wstring()));
+    EXPECT_TRUE(NoChildrenLeft());
+}
+
+TEST(ShellOpen, HandsDocumentsToXdgOpen)
+{
+    TempDir temp;
+    const fs::path bin = temp.Path() / "bin";
+    fs::create_directories(bin);
+    const fs::path report = temp.Path() / "opened";
+    WriteScript(bin / "xdg-open", "echo \"$1\" > '" + report.string() + ".tmp'; /bin/mv '" + report.string() + ".tmp' '" +
+                                      report.string() + "'\n");
+    const fs::path document = temp.Path() / "readme.txt";
+    WriteFileBytes(document, "text");
+
+    const std::string savedPath = std::getenv("PATH");
+    setenv("PATH", bin.c_str(), 1);
+    const bool opened = platform::ShellOpen(document.wstring(), L"ignored", temp.Path().wstring());
+    setenv("PATH", savedPath.c_str(), 1);
+
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(WaitForFile(report));
+    EXPECT_EQ(ReadFileBytes(report), document.string() + "\n");
+}
+
+}  // namespace
