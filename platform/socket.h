@@ -77,6 +77,7 @@ private:
     class CUse;
     bool Enter();
     void Leave();
+    bool IsClosing() const;
     bool WaitReady(short events);
     void ReleaseIfUnused();
 

@@ -168,6 +168,12 @@ bool CSocket::Enter()
     return true;
 }
 
+bool CSocket::IsClosing() const
+{
+    std::lock_guard guard(mutex_);
+    return closing_;
+}
+
 void CSocket::Leave()
 {
     std::lock_guard guard(mutex_);
@@ -191,9 +197,10 @@ void CSocket::Close()
     if (descriptor_ < 0 || closing_)
         return;
     closing_ = true;
-    shutdown(descriptor_, SHUT_RDWR);
+    // The wake-up comes first so that a poll woken by the shutdown sees it too.
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = write(wakeDescriptor_, &one, sizeof one);
+    shutdown(descriptor_, SHUT_RDWR);
     ReleaseIfUnused();
 }
 
@@ -263,6 +270,11 @@ std::ptrdiff_t CSocket::Receive(void* buffer, std::size_t size)
         return -1;
     while (true) {
         const auto received = recv(descriptor_, buffer, size, 0);
+        // The end of the stream that our own shutdown causes is no peer close.
+        if (received == 0 && size > 0 && IsClosing()) {
+            Fail(kClosedError);
+            return -1;
+        }
         if (received >= 0)
             return received;
         if (errno == EINTR)

@@ -1,0 +1,210 @@
+#include "platform/socket.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A loopback listener owned by the test.
+class Listener {
+public:
+    explicit Listener(int backlog = 16, bool listening = true)
+    {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        if (listening)
+            listen(fd_, backlog);
+    }
+    ~Listener() { close(fd_); }
+    platform::Ipv4Endpoint Endpoint() const { return {platform::ParseIpv4("127.0.0.1"), port_}; }
+    int Accept() { return accept(fd_, nullptr, nullptr); }
+
+private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+std::size_t OpenDescriptors()
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+TEST(Socket, RefusedConnectionReportsTheSystemErrorInBracketForm)
+{
+    Listener bound(0, false);
+    platform::CSocket socket;
+    ASSERT_TRUE(socket.Create());
+    EXPECT_FALSE(socket.Connect(bound.Endpoint()));
+    EXPECT_EQ(platform::LastSocketError(), ECONNREFUSED);
+    EXPECT_EQ(platform::FormatSocketError(ECONNREFUSED), "[111]Connection refused");
+    EXPECT_EQ(platform::FormatSocketError(0), "[0]Success");
+}
+
+TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
+{
+    Listener listener;
+    platform::CSocket socket;
+    ASSERT_TRUE(socket.Create());
+    ASSERT_TRUE(socket.Connect(listener.Endpoint()));
+    const int peer = listener.Accept();
+
+    // More than the socket buffers hold, so the sender has to wait for the reader.
+    std::string sent(8 * 1024 * 1024, '\0');
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>(i * 7 % 251);
+    auto reader = std::async(std::launch::async, [peer, size = sent.size()] {
+        std::string got;
+        char buffer[65536];
+        while (got.size() < size) {
+            const auto count = recv(peer, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                break;
+            got.append(buffer, static_cast<std::size_t>(count));
+        }
+        return got;
+    });
+    std::size_t done = 0;
+    while (done < sent.size()) {
+        const auto count = socket.Send(sent.data() + done, sent.size() - done);
+        ASSERT_GT(count, 0);
+        done += static_cast<std::size_t>(count);
+    }
+    EXPECT_EQ(reader.get(), sent);
+
+    send(peer, "bye", 3, 0);
+    close(peer);
+    char buffer[8];
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 3);
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 0);
+}
+
+TEST(Socket, CloseFromAnotherThreadAbortsABlockedReceiveAndReleasesTheDescriptor)
+{
+    const std::size_t before = OpenDescriptors();
+    Listener listener;
+    auto socket = std::make_unique<platform::CSocket>();
+    ASSERT_TRUE(socket->Create());
+    ASSERT_TRUE(socket->Connect(listener.Endpoint()));
+    const int peer = listener.Accept();
+
+    auto receive = std::async(std::launch::async, [&] {
+        char buffer[16];
+        const auto count = socket->Receive(buffer, sizeof buffer);
+        return std::make_pair(count, platform::LastSocketError());
+    });
+    ASSERT_EQ(receive.wait_for(200ms), std::future_status::timeout);
+    socket->Close();
+    ASSERT_EQ(receive.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(receive.get().first, -1);
+
+    EXPECT_FALSE(socket->IsOpen());
+    char byte = 0;
+    EXPECT_EQ(socket->Send(&byte, 1), -1);
+    socket->Close();
+    socket.reset();
+    close(peer);
+    EXPECT_EQ(OpenDescriptors(), before + 1);  // only the listener is left
+}
+
+TEST(Socket, CloseFromAnotherThreadAbortsABlockedConnect)
+{
+    // A listener that never accepts fills its queue; further connections hang in the
+    // handshake until the socket is closed.
+    Listener full(0);
+    std::vector<std::unique_ptr<platform::CSocket>> fillers;
+    for (int i = 0; i < 4; ++i) {
+        fillers.push_back(std::make_unique<platform::CSocket>());
+        fillers.back()->Create();
+        fillers.back()->SetBlocking(false);
+        fillers.back()->Connect(full.Endpoint());
+    }
+    std::this_thread::sleep_for(50ms);
+
+    platform::CSocket socket;
+    ASSERT_TRUE(socket.Create());
+    auto connect = std::async(std::launch::async, [&] { return socket.Connect(full.Endpoint()); });
+    if (connect.wait_for(300ms) == std::future_status::ready)
+        GTEST_SKIP() << "the kernel completed the connection despite the full queue";
+    const auto closed = std::chrono::steady_clock::now();
+    socket.Close();
+    ASSERT_EQ(connect.wait_for(2s), std::future_status::ready);
+    EXPECT_FALSE(connect.get());
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, 1s);
+}
+
+TEST(Socket, NonBlockingConnectCompletesThroughWait)
+{
+    Listener listener;
+    platform::CSocket socket;
+    ASSERT_TRUE(socket.Create());
+    socket.SetBlocking(false);
+    if (!socket.Connect(listener.Endpoint())) {
+        EXPECT_TRUE(platform::IsWouldBlock(platform::LastSocketError()));
+    }
+    platform::SocketReadiness readiness;
+    ASSERT_EQ(socket.Wait(false, true, 2000, readiness), platform::SocketWait::Ready);
+    EXPECT_TRUE(readiness.writable);
+    EXPECT_EQ(socket.PendingError(), 0);
+
+    char buffer[4];
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer), -1);
+    EXPECT_TRUE(platform::IsWouldBlock(platform::LastSocketError()));
+    EXPECT_EQ(socket.Wait(true, false, 50, readiness), platform::SocketWait::TimedOut);
+
+    const int peer = listener.Accept();
+    send(peer, "x", 1, 0);
+    ASSERT_EQ(socket.Wait(true, false, 2000, readiness), platform::SocketWait::Ready);
+    EXPECT_TRUE(readiness.readable);
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 1);
+    close(peer);
+}
+
+TEST(Socket, ResolvesDottedAddressesAndNamesToIpv4)
+{
+    EXPECT_EQ(platform::ResolveHostIpv4("127.0.0.1"), std::vector<std::string>{"127.0.0.1"});
+    const auto local = platform::ResolveHostIpv4("localhost");
+    EXPECT_NE(std::find(local.begin(), local.end(), "127.0.0.1"), local.end());
+    EXPECT_TRUE(platform::ResolveHostIpv4("").empty());
+    EXPECT_TRUE(platform::ResolveHostIpv4("no-such-host.invalid").empty());
+
+    EXPECT_EQ(platform::ParseIpv4("10.1.2.3"), 0x0A010203u);
+    EXPECT_EQ(platform::ParseIpv4("not an address"), 0xFFFFFFFFu);
+    EXPECT_EQ(platform::FormatIpv4(0x7F000001u), "127.0.0.1");
+}
+
+TEST(Socket, StartupAndCleanupCount)
+{
+    const int base = platform::SocketStartupCount();
+    EXPECT_TRUE(platform::SocketStartup());
+    EXPECT_TRUE(platform::SocketStartup());
+    EXPECT_EQ(platform::SocketStartupCount(), base + 2);
+    EXPECT_TRUE(platform::SocketCleanup());
+    EXPECT_TRUE(platform::SocketCleanup());
+    EXPECT_EQ(platform::SocketStartupCount(), base);
+    if (base == 0) {
+        EXPECT_FALSE(platform::SocketCleanup());
+    }
+}
+
+}  // namespace
