@@ -150,7 +150,8 @@ public:
     {
         if (!fits(length))
             fail<bstream_overflow>("bstream::write", "not enough buffer");
-        std::memmove(cursor, data, length);
+        if (length != 0)
+            std::memmove(cursor, data, length);
         cursor += length;
     }
 

@@ -7,6 +7,11 @@ namespace quill {
 
 CThreadBase::~CThreadBase()
 {
+    FinishThread();
+}
+
+void CThreadBase::FinishThread()
+{
     StopThread();
     thread_.Join();
 }

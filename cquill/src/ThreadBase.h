@@ -6,7 +6,7 @@
 namespace quill {
 
 // A worker thread that calls Run in a loop until it is stopped. A derived class must call
-// StopThread in its own destructor: by the time this base is destroyed, Run is gone.
+// FinishThread in its own destructor: by the time this base is destroyed, Run is gone.
 class CThreadBase {
 public:
     CThreadBase() = default;
@@ -28,6 +28,10 @@ public:
 
     // The thread's body; the parameter is the CThreadBase. Returns the exit code.
     static unsigned ThreadProc(void* parameter);
+
+protected:
+    // Stops the thread and waits for it to end, however long its current step takes.
+    void FinishThread();
 
 private:
     static constexpr unsigned stopWaitMilliseconds = 1000;

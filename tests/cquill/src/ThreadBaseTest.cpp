@@ -1,0 +1,121 @@
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "cquill/src/ThreadBase.h"
+#include "platform/threading.h"
+
+namespace {
+
+using namespace std::chrono;
+
+class Worker : public quill::CThreadBase {
+public:
+    ~Worker() override { FinishThread(); }
+
+    bool Run() override
+    {
+        ++steps;
+        if (stepDuration.count())
+            std::this_thread::sleep_for(stepDuration);
+        stepsFinished = steps.load();
+        return steps < stepLimit;
+    }
+    void OnThreadStart() override { startThread = platform::CurrentThreadId(); }
+    void OnThreadStop() override { stopThread = platform::CurrentThreadId(); }
+
+    bool WaitForSteps(int count)
+    {
+        const auto deadline = steady_clock::now() + seconds(5);
+        while (steps < count && steady_clock::now() < deadline)
+            std::this_thread::sleep_for(milliseconds(1));
+        return steps >= count;
+    }
+
+    std::atomic<int> steps = 0;
+    std::atomic<int> stepsFinished = 0;
+    int stepLimit = 1 << 30;
+    milliseconds stepDuration{0};
+    std::atomic<unsigned> startThread = 0;
+    std::atomic<unsigned> stopThread = 0;
+};
+
+}  // namespace
+
+TEST(ThreadBase, RunsStepsOnItsOwnThreadUntilStopped)
+{
+    Worker worker;
+    EXPECT_FALSE(worker.StopThread());
+    ASSERT_TRUE(worker.StartThread());
+    EXPECT_FALSE(worker.StartThread());
+    ASSERT_TRUE(worker.WaitForSteps(3));
+    EXPECT_TRUE(worker.StopThread());
+    EXPECT_FALSE(worker.StopThread());
+    const int steps = worker.steps;
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_EQ(worker.steps, steps);
+    EXPECT_NE(worker.startThread, 0u);
+    EXPECT_NE(worker.startThread, platform::CurrentThreadId());
+}
+
+TEST(ThreadBase, RunReturningFalseEndsTheThreadButNotTheRunningMark)
+{
+    Worker worker;
+    worker.stepLimit = 2;
+    ASSERT_TRUE(worker.StartThread());
+    ASSERT_TRUE(worker.WaitForSteps(2));
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_EQ(worker.steps, 2);
+    EXPECT_FALSE(worker.StartThread());
+    const auto before = steady_clock::now();
+    EXPECT_TRUE(worker.StopThread());
+    EXPECT_LT(steady_clock::now() - before, milliseconds(500));
+
+    // The stop signal nobody consumed must not end the next thread at once.
+    worker.stepLimit = 1 << 30;
+    ASSERT_TRUE(worker.StartThread());
+    EXPECT_TRUE(worker.WaitForSteps(5));
+}
+
+TEST(ThreadBase, StopGivesUpAfterASecondButTheThreadNeverOutlivesTheObject)
+{
+    auto worker = std::make_unique<Worker>();
+    worker->stepDuration = milliseconds(1600);
+    ASSERT_TRUE(worker->StartThread());
+    ASSERT_TRUE(worker->WaitForSteps(1));
+    const auto before = steady_clock::now();
+    EXPECT_TRUE(worker->StopThread());
+    const auto waited = steady_clock::now() - before;
+    EXPECT_GE(waited, milliseconds(950));
+    EXPECT_LT(waited, milliseconds(1500));
+    EXPECT_EQ(worker->stepsFinished, 0);
+    worker.reset();
+}
+
+TEST(ThreadBase, RestartAfterAGivenUpStopWaitsForTheOldThread)
+{
+    Worker worker;
+    worker.stepDuration = milliseconds(1300);
+    ASSERT_TRUE(worker.StartThread());
+    ASSERT_TRUE(worker.WaitForSteps(1));
+    worker.StopThread();
+    worker.stepDuration = milliseconds(0);
+    ASSERT_TRUE(worker.StartThread());
+    EXPECT_EQ(worker.stepsFinished.load() >= 1, true);
+    EXPECT_TRUE(worker.WaitForSteps(4));
+}
+
+TEST(ThreadBase, StopHooksRunOnTheWorkerAndNullParameterEndsAtOnce)
+{
+    Worker worker;
+    ASSERT_TRUE(worker.StartThread());
+    ASSERT_TRUE(worker.WaitForSteps(1));
+    worker.StopThread();
+    const auto deadline = steady_clock::now() + seconds(2);
+    while (worker.stopThread == 0u && steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(1));
+    EXPECT_EQ(worker.stopThread, worker.startThread);
+    EXPECT_EQ(quill::CThreadBase::ThreadProc(nullptr), 0xFFFFFFFFu);
+}
