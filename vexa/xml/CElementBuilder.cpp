@@ -38,8 +38,7 @@ void CElementBuilder::Build()
             MarkError();
             break;
         case XNK_END_OF_TEXT:
-            while (!m_open.empty())
-                CloseUnended(m_text.size());
+            CloseUnended(m_open.size(), m_text.size());
             return;
         default:
             break;
@@ -89,8 +88,7 @@ void CElementBuilder::EndTag(const XmlNode& node)
     if (endTagLength > kMaxEndTagLength)
         return LimitExceeded(L"end_tag", node.start);
 
-    while (m_open.size() > found + 1)
-        CloseUnended(node.start + 1);
+    CloseUnended(m_open.size() - found - 1, node.start + 1);
     auto& record = m_index[m_open.back().position];
     record.length = static_cast<std::uint32_t>(node.end) - record.start;
     record.SetTagLengths(record.StartTagLength(), static_cast<std::uint32_t>(endTagLength));
@@ -112,22 +110,33 @@ void CElementBuilder::LimitExceeded(const wchar_t* type, std::size_t offset)
     AddResult(m_report, L"limit_exceeded", type, XRK_TYPE, static_cast<long long>(offset));
 }
 
-void CElementBuilder::CloseUnended(std::size_t offset2)
+// Reported innermost first; restructured outermost first, which gives the same
+// index but moves every child only once, however deep the unended chain.
+void CElementBuilder::CloseUnended(std::size_t count, std::size_t offset2)
 {
-    const Position position = m_open.back().position;
-    const std::wstring name(m_open.back().name);
-    Pop();
-    auto& record = m_index[position];
+    if (!count)
+        return;
     m_index[0].flagsAndLevel |= XRF_NOT_WELL_FORMED;
-    record.flagsAndLevel |= XRF_UNENDED;
-    record.length = record.StartTagLength();
-    record.SetTagLengths(record.StartTagLength(), kNoLength);
-    m_index.MoveChildrenBehind(position);
-    if (record.flagsAndLevel & XRF_ERROR_INSIDE) {
-        record.flagsAndLevel &= ~XRF_ERROR_INSIDE;
-        m_index[record.parent].flagsAndLevel |= XRF_ERROR_INSIDE;
+    const std::size_t bottom = m_open.size() - count;
+    for (std::size_t i = m_open.size(); i-- > bottom;) {
+        const std::wstring name(m_open[i].name);
+        AddResult(m_report, L"unended_start_tag", name.c_str(), 0, m_index[m_open[i].position].start,
+                  static_cast<long long>(offset2));
     }
-    AddResult(m_report, L"unended_start_tag", name.c_str(), 0, record.start, static_cast<long long>(offset2));
+    for (std::size_t i = bottom; i < m_open.size(); ++i) {
+        const Position position = m_open[i].position;
+        auto& record = m_index[position];
+        record.flagsAndLevel |= XRF_UNENDED;
+        record.length = record.StartTagLength();
+        record.SetTagLengths(record.StartTagLength(), kNoLength);
+        m_index.MoveChildrenBehind(position);
+        if (record.flagsAndLevel & XRF_ERROR_INSIDE) {
+            record.flagsAndLevel &= ~XRF_ERROR_INSIDE;
+            m_index[record.parent].flagsAndLevel |= XRF_ERROR_INSIDE;
+        }
+    }
+    while (m_open.size() > bottom)
+        Pop();
 }
 
 void CElementBuilder::Push(std::wstring_view name, Position position)

@@ -30,7 +30,7 @@ private:
     void LimitExceeded(const wchar_t* type, std::size_t offset);
     void Push(std::wstring_view name, Position position);
     void Pop();
-    void CloseUnended(std::size_t offset2);
+    void CloseUnended(std::size_t count, std::size_t offset2);
     bool SameName(std::wstring_view a, std::wstring_view b) const;
     bool MayBeOpen(std::wstring_view name) const;
     std::wstring CountKey(std::wstring_view name) const;
