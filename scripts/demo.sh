@@ -1,9 +1,97 @@
 #!/usr/bin/env bash
-# The demo: builds the updater and the library and shows what they are.
+# The demo: builds the updater, publishes a newer version on a local nginx, and lets
+# a stand-in for the running game client ask the updater whether an update exists.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build/release" -j "$(nproc)"
-echo "vexa:        $root/build/release/bin/vexa"
-echo "libcquill:   $root/build/release/lib/libcquill.so"
+build="$root/build/release"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j "$(nproc)" --target vexa mox-sample-client cquill
+echo "vexa:        $build/bin/vexa"
+echo "libcquill:   $build/lib/libcquill.so"
+
+work=$(mktemp -d)
+nginx_pid="" client_pid=""
+cleanup() {
+  [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null || true
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+port=""
+for candidate in $(seq 18080 18180); do
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
+done
+[ -n "$port" ] || { echo "no free loopback port" >&2; exit 1; }
+
+config() {  # config <version> <minimum version>
+  cat <<XML
+<vexa>
+  <StartExecute>mox.exe</StartExecute>
+  <MinVersion>$2</MinVersion>
+  <SelfUrl>http://127.0.0.1:$port/MOXUpdate</SelfUrl>
+  <ProductCode>MOX</ProductCode>
+  <DownloadUrl>http://127.0.0.1:$port/MOXUpdate</DownloadUrl>
+  <UpdateMethod>filelist</UpdateMethod>
+  <CurVersion>$1</CurVersion>
+</vexa>
+XML
+}
+
+echo
+echo "== update server: nginx on 127.0.0.1:$port publishes version 1.1.0"
+mkdir -p "$work/site/MOXUpdate/MOX"
+config 1.1.0 1.0.0 > "$work/site/MOXUpdate/MOX/vexa.xml"
+cat > "$work/nginx.conf" <<CONF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/error.log warn;
+events { worker_connections 64; }
+http {
+  access_log $work/access.log;
+  client_body_temp_path $work/body;
+  proxy_temp_path $work/proxy;
+  fastcgi_temp_path $work/fastcgi;
+  uwsgi_temp_path $work/uwsgi;
+  scgi_temp_path $work/scgi;
+  server { listen 127.0.0.1:$port; root $work/site; }
+}
+CONF
+/usr/sbin/nginx -p "$work/" -c "$work/nginx.conf" -e "$work/error.log" &
+nginx_pid=$!
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.05
+done
+
+echo "== installed client: version 1.0.0 in $work/game, the updater in $work/game/vexa"
+mkdir -p "$work/game/vexa"
+cp "$build/bin/vexa" "$work/game/vexa/vexa"
+config 1.0.0 0.0.0 > "$work/game/vexa/vexa.xml"
+
+# Windows and the single-instance lock of this demo stay in its own folder.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+echo "== the game client opens its window \"MOX Demo\""
+"$build/bin/mox-sample-client" --title "MOX Demo" --seconds 30 > "$work/client.out" &
+client_pid=$!
+sleep 0.5
+
+echo "== vexa checkupdate \"MOX Demo\""
+"$work/game/vexa/vexa" checkupdate "MOX Demo" </dev/null
+echo "   exit code $?"
+sleep 0.5
+
+echo
+echo "== what the client's window received (message 1033 = WM_USER+9; wparam 0 optional, 1 forced, 2 none, 3 check failed)"
+cat "$work/client.out"
+echo
+echo "== the updater's log, $work/game/vexa/log/update.log (UTF-16LE on disk)"
+iconv -f UTF-16 -t UTF-8 "$work/game/vexa/log/update.log"
+echo
+echo "== requests nginx served"
+cat "$work/access.log"
