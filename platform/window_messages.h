@@ -5,9 +5,6 @@
 
 namespace platform {
 
-// The message the updater posts to the client's window with the check result.
-constexpr unsigned kUserMessageBase = 0x0400;
-
 struct WindowMessage {
     unsigned message = 0;
     std::uint64_t wParam = 0;

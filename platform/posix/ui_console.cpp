@@ -27,7 +27,7 @@ int ParseReply(const std::string& reply, unsigned style)
     for (int answer : {kAnswerOk, kAnswerCancel, kAnswerYes, kAnswerNo}) {
         const std::string name = AnswerName(answer);
         if (AnswerFits(style, answer) && !reply.empty() &&
-            (AnswerFromName(reply) == answer || (reply.size() == 1 && std::tolower(reply[0]) == name[0])))
+            (AnswerFromName(reply) == answer || (reply.size() == 1 && std::tolower(static_cast<unsigned char>(reply[0])) == name[0])))
             return answer;
     }
     return 0;

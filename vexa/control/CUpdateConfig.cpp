@@ -4,7 +4,14 @@
 #include "vexa/control/ConfigReaders.h"
 #include "vexa/control/ModuleFolders.h"
 
-CUpdateConfig::CUpdateConfig() : m_localPath(GetLocalConfigPath()), m_downloadedPath(GetDownloadedConfigPath()) {}
+#include <utility>
+
+CUpdateConfig::CUpdateConfig() : CUpdateConfig(GetLocalConfigPath(), GetDownloadedConfigPath()) {}
+
+CUpdateConfig::CUpdateConfig(std::wstring localPath, std::wstring downloadedPath)
+    : m_localPath(std::move(localPath)), m_downloadedPath(std::move(downloadedPath))
+{
+}
 
 std::wstring CUpdateConfig::GetInstalledVersion() const
 {

@@ -8,7 +8,9 @@
 // read from its file at the moment it is asked for; nothing is cached.
 class CUpdateConfig {
 public:
+    // The copies beside the running updater.
     CUpdateConfig();
+    CUpdateConfig(std::wstring localPath, std::wstring downloadedPath);
     CUpdateConfig(const CUpdateConfig&) = delete;
     CUpdateConfig& operator=(const CUpdateConfig&) = delete;
 

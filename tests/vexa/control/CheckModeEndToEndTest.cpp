@@ -235,6 +235,14 @@ TEST_F(CheckModeTest, SecondUpdaterOnlySaysOneIsRunning)
     EXPECT_EQ(ReadFileBytes(Transcript()),
               "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"已有vexa.exe进程在运行\",\"style\":4096,"
               "\"answer\":\"ok\"}\n");
+    // Without the script backend and without a terminal the box is printed and
+    // answered at once.
+    ChildOptions console = Options({"update"});
+    console.environment.push_back({"VEXA_UI", "console"});
+    ChildProcess third(tree.Program().string(), console);
+    ASSERT_TRUE(third.Wait(10s));
+    EXPECT_EQ(third.ExitCode(), 0);
+    EXPECT_EQ(third.Stdout(), "[提示] 已有vexa.exe进程在运行\n");
     first.Kill();
     first.Wait();
     // Once the first is gone, the lock is free again.
