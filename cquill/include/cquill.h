@@ -29,7 +29,8 @@ struct Packet;
 // What the library needs of a message to send it. The base operations do nothing.
 class CQUILL_CLASS IMessage {
 public:
-    enum CompressFlagEnum {
+    // Fixed underlying type: a value outside the list is legal and means CompressNever.
+    enum CompressFlagEnum : int {
         CompressNever = 0,
         CompressIfLarge = 1,  // when the encoded body is 10240 bytes or more
         CompressAlways = 2,

@@ -1,0 +1,77 @@
+#include <cstdlib>
+#include <fstream>
+#include <locale>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "cquill/src/LogManager.h"
+#include "cquill/src/bstream.h"
+#include "platform/module_path.h"
+#include "platform/text.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+
+// The logger is configured once per process, from the working folder of its first use, so
+// the lines are written by a child run of this program in a folder of its own.
+
+namespace {
+
+const char* const childVariable = "CQUILL_LOG_TEST_CHILD";
+
+void WriteProperties(const std::filesystem::path& folder, const std::string& logFile)
+{
+    std::filesystem::create_directories(folder / "SysCfg");
+    std::ofstream(folder / "SysCfg" / "log4cplus.properties")
+        << "log4cplus.rootLogger=INFO, file\n"
+           "log4cplus.appender.file=log4cplus::FileAppender\n"
+           "log4cplus.appender.file.File="
+        << logFile
+        << "\n"
+           "log4cplus.appender.file.layout=log4cplus::PatternLayout\n"
+           "log4cplus.appender.file.layout.ConversionPattern=%p|%c|%b|%m\n";
+}
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST(LogManagerChild, WritesLines)
+{
+    if (!std::getenv(childVariable))
+        GTEST_SKIP() << "runs only as the child of LogManager.LinesReachTheConfiguredLogger";
+    quill::LogStreamFailure("bstream::>>uint32_t", "not enough data in buffer");
+    // Later edits of the configuration are not read: this line still goes to the first file.
+    WriteProperties(std::filesystem::current_path(), "second.log");
+    quill::LogInfo(L"Connecting to %s:%d\n", "127.0.0.1", 8000);
+    quill::LogInfo(L"Thread created fail!");
+    quill::LogLine(log4cplus::DEBUG_LOG_LEVEL, L"not enabled\n");
+    const bool chinese = std::use_facet<std::ctype<wchar_t>>(std::locale()).is(std::ctype_base::alpha, L'\u4E2D');
+    std::printf("ctype knows Chinese: %d\n", chinese ? 1 : 0);
+}
+
+TEST(LogManager, LinesReachTheConfiguredLogger)
+{
+    testing_support::TempDir folder;
+    WriteProperties(folder.Path(), "first.log");
+    testing_support::ChildOptions options;
+    options.arguments = {"--gtest_filter=LogManagerChild.*"};
+    options.environment = {{childVariable, "1"}};
+    options.workingFolder = folder.Path().string();
+    testing_support::ChildProcess child(platform::Utf8FromWide(platform::ExecutablePath()), options);
+    ASSERT_TRUE(child.Wait());
+    ASSERT_EQ(child.ExitCode(), 0) << child.Stdout() << child.Stderr();
+    EXPECT_NE(child.Stdout().find("ctype knows Chinese: 1"), std::string::npos);
+
+    EXPECT_EQ(ReadFile(folder.Path() / "first.log"),
+              "ERROR|mox|bstream.cpp|[bstream::>>uint32_t]not enough data in buffer\n"
+              "INFO|mox|LogManagerTest.cpp|Connecting to 127.0.0.1:8000\n"
+              "INFO|mox|LogManagerTest.cpp|Thread created fail!");
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "second.log"));
+}
