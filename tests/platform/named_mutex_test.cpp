@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -81,6 +82,12 @@ TEST_F(NamedMutex, StartedProgramsDoNotInheritTheLock)
     ChildOptions sleepFiveSeconds;
     sleepFiveSeconds.arguments = {"5"};
     ChildProcess child("/bin/sleep", sleepFiveSeconds);
+    // Until its exec the forked child shares our descriptors; only then does it count.
+    const auto sleepProgram = std::filesystem::canonical("/bin/sleep");
+    const auto childExe = "/proc/" + std::to_string(child.Pid()) + "/exe";
+    std::error_code error;
+    for (int i = 0; i < 1000 && std::filesystem::read_symlink(childExe, error) != sleepProgram; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     mine.Close();
     EXPECT_FALSE(platform::CNamedMutex(L"vexa_onlyone_handle").AlreadyExists());
 }

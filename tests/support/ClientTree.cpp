@@ -1,5 +1,7 @@
 #include "tests/support/ClientTree.h"
 
+#include "tests/support/ChildProcess.h"
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -11,6 +13,14 @@ ClientTree::ClientTree(const std::filesystem::path& program, const std::string& 
 {
     std::filesystem::create_directories(module_);
     std::filesystem::copy_file(program, program_);
+}
+
+int ClientTree::Run(const std::vector<std::string>& arguments) const
+{
+    ChildOptions options;
+    options.arguments = arguments;
+    ChildProcess child(program_.string(), options);
+    return child.Wait() ? child.ExitCode() : -1;
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path)

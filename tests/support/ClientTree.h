@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/TempDir.h"
 
@@ -16,6 +17,10 @@ public:
     const std::filesystem::path& Root() const { return root_; }
     const std::filesystem::path& ModuleFolder() const { return module_; }
     const std::filesystem::path& Program() const { return program_; }
+
+    // Runs the copied program and waits for it: its exit code, or -1 when it did not
+    // end normally within 30 seconds.
+    int Run(const std::vector<std::string>& arguments) const;
 
 private:
     TempDir temp_;

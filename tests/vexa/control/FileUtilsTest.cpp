@@ -3,7 +3,6 @@
 #include "vexa/control/TextUtils.h"
 #include "vexa/control/WindowPlacement.h"
 
-#include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
 
@@ -14,8 +13,6 @@
 
 namespace {
 
-using testing_support::ChildOptions;
-using testing_support::ChildProcess;
 using testing_support::ClientTree;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
@@ -128,12 +125,8 @@ TEST(GetFileSize, GivesLowThirtyTwoBitsAndPrintsTheReasonOnFailure)
 
 int RunNeedUpdate(const ClientTree& tree, std::vector<std::string> lines)
 {
-    ChildOptions options;
-    options.arguments = {"needupdate"};
-    options.arguments.insert(options.arguments.end(), lines.begin(), lines.end());
-    ChildProcess probe(tree.Program().string(), options);
-    EXPECT_TRUE(probe.Wait());
-    return probe.ExitCode();
+    lines.insert(lines.begin(), "needupdate");
+    return tree.Run(lines);
 }
 
 TEST(NeedUpdateFile, EachEntryEndsInCrCrLfAndTextIsGbk)

@@ -1,4 +1,3 @@
-#include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +8,6 @@
 
 namespace {
 
-using testing_support::ChildOptions;
-using testing_support::ChildProcess;
 using testing_support::ClientTree;
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
@@ -21,12 +18,8 @@ const std::uint64_t kElevenMebibytes = 11534336;
 
 void RunLog(const ClientTree& tree, std::vector<std::string> lines)
 {
-    ChildOptions options;
-    options.arguments = {"log"};
-    options.arguments.insert(options.arguments.end(), lines.begin(), lines.end());
-    ChildProcess probe(tree.Program().string(), options);
-    ASSERT_TRUE(probe.Wait());
-    ASSERT_EQ(probe.ExitCode(), 0) << probe.Stderr();
+    lines.insert(lines.begin(), "log");
+    ASSERT_EQ(tree.Run(lines), 0);
 }
 
 std::filesystem::path LogPath(const ClientTree& tree)
