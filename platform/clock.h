@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <ctime>
 
 namespace platform {
 
@@ -8,5 +9,8 @@ namespace platform {
 std::uint32_t TickCount();
 
 void SleepMilliseconds(unsigned milliseconds);
+
+// The current local date and time; safe to call from any thread.
+std::tm LocalTimeNow();
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 #include "platform/clock.h"
 
 #include <chrono>
+#include <ctime>
+#include <time.h>
 #include <thread>
 
 namespace platform {
@@ -14,6 +16,14 @@ std::uint32_t TickCount()
 void SleepMilliseconds(unsigned milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::tm LocalTimeNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "vexa/control/UpdateLog.h"
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/wide_format.h"
 #include "vexa/control/FileUtils.h"
@@ -20,9 +21,9 @@ const wchar_t* const kRule = L"-----------------------------------";
 
 std::wstring Timestamp()
 {
-    const std::time_t now = std::time(nullptr);
+    const std::tm now = platform::LocalTimeNow();
     wchar_t buffer[kTimestampLimit];
-    const std::size_t length = std::wcsftime(buffer, kTimestampLimit, L"%c", std::localtime(&now));
+    const std::size_t length = std::wcsftime(buffer, kTimestampLimit, L"%c", &now);
     return std::wstring(buffer, length);
 }
 
