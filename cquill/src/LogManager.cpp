@@ -53,10 +53,10 @@ CLogManager::CLogManager()
         loggers_.push_back(log4cplus::Logger::getInstance(name));
 }
 
-void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const std::source_location& where)
+void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const LogSite& where)
 {
-    CLogManager::Instance().LibraryLogger().forcedLog(
-        level, platform::Utf8FromWide(line), where.file_name(), static_cast<int>(where.line()), where.function_name());
+    CLogManager::Instance().LibraryLogger().forcedLog(level, platform::Utf8FromWide(line), where.file, where.line,
+                                                      where.function);
 }
 
 }  // namespace quill

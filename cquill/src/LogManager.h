@@ -1,6 +1,5 @@
 #pragma once
 #include <cwchar>
-#include <source_location>
 #include <string_view>
 #include <vector>
 
@@ -22,17 +21,26 @@ private:
     std::vector<log4cplus::Logger> loggers_;
 };
 
+// Where a log call was made. The builtins (rather than std::source_location) also work
+// with the clang of the fuzz build.
+struct LogSite {
+    const char* file;
+    int line;
+    const char* function;
+};
+
 // A log text together with the place of the call that logs it.
 struct LogFormat {
-    LogFormat(const wchar_t* text, std::source_location where = std::source_location::current())
-        : text(text), where(where) {}
+    LogFormat(const wchar_t* text, const char* file = __builtin_FILE(), int line = __builtin_LINE(),
+              const char* function = __builtin_FUNCTION())
+        : text(text), where{file, line, function} {}
 
     const wchar_t* text;
-    std::source_location where;
+    LogSite where;
 };
 
 // Hands one finished line to the library logger; the caller has tested the level.
-void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const std::source_location& where);
+void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const LogSite& where);
 
 // Logs one line to the library logger when the level is enabled; printf-style
 // placeholders are filled only then.
