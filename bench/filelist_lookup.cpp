@@ -39,16 +39,21 @@ std::vector<std::wstring> MakeQueries()
     return queries;
 }
 
+int LookUpAll(const CFileList& installed, const std::vector<std::wstring>& queries)
+{
+    CFileListInfo found;
+    int hits = 0;
+    for (const std::wstring& name : queries)
+        hits += FindFileListEntry(installed, name, found);
+    return hits;
+}
+
 void BM_BuildListAndLookUpEveryName(benchmark::State& state)
 {
     const std::vector<std::wstring> queries = MakeQueries();
     for (auto _ : state) {
         const CFileList installed = MakeList();
-        CFileListInfo found;
-        int hits = 0;
-        for (const std::wstring& name : queries)
-            hits += FindFileListEntry(installed, name, found);
-        benchmark::DoNotOptimize(hits);
+        benchmark::DoNotOptimize(LookUpAll(installed, queries));
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
@@ -57,13 +62,8 @@ void BM_LookUpEveryName(benchmark::State& state)
 {
     const CFileList installed = MakeList();
     const std::vector<std::wstring> queries = MakeQueries();
-    for (auto _ : state) {
-        CFileListInfo found;
-        int hits = 0;
-        for (const std::wstring& name : queries)
-            hits += FindFileListEntry(installed, name, found);
-        benchmark::DoNotOptimize(hits);
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LookUpAll(installed, queries));
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
 
