@@ -34,13 +34,19 @@ public:
     bool Start(std::function<void()> body);
     void Join();
 
-    // The kernel's id and scheduling priority of the thread; 0 before Start.
+    // The kernel's id and scheduling priority of the thread, as it reported them at its start.
     unsigned Id() const { return id_; }
-    int Priority() const;
+    int Priority() const { return priority_; }
 
 private:
+    struct Identity {
+        unsigned id = 0;
+        int priority = 0;
+    };
+
     std::thread thread_;
     unsigned id_ = 0;
+    int priority_ = 0;
 };
 
 // The kernel's id of the calling thread.

@@ -40,17 +40,22 @@ CSystemThread::~CSystemThread()
 bool CSystemThread::Start(std::function<void()> body)
 {
     Join();
-    std::promise<unsigned> started;
-    std::future<unsigned> id = started.get_future();
+    std::promise<Identity> started;
+    std::future<Identity> identity = started.get_future();
     try {
         thread_ = std::thread([started = std::move(started), body = std::move(body)]() mutable {
-            started.set_value(CurrentThreadId());
+            int policy = 0;
+            sched_param scheduling{};
+            const int priority = pthread_getschedparam(pthread_self(), &policy, &scheduling) == 0 ? scheduling.sched_priority : 0;
+            started.set_value({CurrentThreadId(), priority});
             body();
         });
     } catch (const std::system_error&) {
         return false;
     }
-    id_ = id.get();
+    const Identity reported = identity.get();
+    id_ = reported.id;
+    priority_ = reported.priority;
     return true;
 }
 
@@ -58,16 +63,6 @@ void CSystemThread::Join()
 {
     if (thread_.joinable())
         thread_.join();
-}
-
-int CSystemThread::Priority() const
-{
-    if (!thread_.joinable())
-        return 0;
-    int policy = 0;
-    sched_param parameters{};
-    auto handle = const_cast<std::thread&>(thread_).native_handle();
-    return pthread_getschedparam(handle, &policy, &parameters) == 0 ? parameters.sched_priority : 0;
 }
 
 unsigned CurrentThreadId()
