@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -131,7 +132,10 @@ std::vector<std::wstring> SplitParameters(std::wstring_view parameters)
 
 bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& workingFolder)
 {
-    std::vector<std::string> command = OpenCommand(NativePath(file), parameters);
+    // The program changes folder before exec, so a relative name must not travel.
+    std::error_code error;
+    const std::string program = std::filesystem::absolute(NativePath(file), error).string();
+    std::vector<std::string> command = OpenCommand(program, parameters);
     if (command.empty())
         return false;
     std::vector<char*> argv;

@@ -75,6 +75,21 @@ TEST(ShellOpen, StartsProgramInItsWorkingFolderWithParametersAndLeavesNoChild)
     EXPECT_EQ(ReadFileBytes(report), work.string() + "\n[-onlymain]\n[two words]\n[x\"y]\n");
 }
 
+TEST(ShellOpen, RelativeProgramNameIsTakenFromTheCallersFolder)
+{
+    TempDir temp;
+    fs::create_directories(temp.Path() / "elsewhere");
+    const fs::path report = temp.Path() / "report";
+    WriteScript(temp.Path() / "client", "touch '" + report.string() + "'\n");
+
+    const fs::path saved = fs::current_path();
+    fs::current_path(temp.Path());
+    const bool started = platform::ShellOpen(L"client", L"", (temp.Path() / "elsewhere").wstring());
+    fs::current_path(saved);
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(WaitForFile(report));
+}
+
 TEST(ShellOpen, FailsWhenNothingCanStart)
 {
     TempDir temp;
