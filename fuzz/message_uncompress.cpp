@@ -66,20 +66,51 @@ bool RegisterFields()
     return true;
 }
 
+// False when the bytes are no packet: every failure is an exception the receiving side
+// drops the packet for.
+bool Decode(const char* data, size_t size, varo::Message& message)
+{
+    varo::Packet packet;
+    packet.message = &message;
+    bistream in(data, static_cast<uint32_t>(size), quill::LogStreamFailure);
+    try {
+        varo::Message::uncompress(in, packet);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string Encode(varo::Message& message)
+{
+    std::string buffer(1 << 16, '\0');
+    bostream out(buffer.data(), static_cast<uint32_t>(buffer.size()), quill::LogStreamFailure);
+    varo::Packet packet;
+    packet.message = &message;
+    varo::Message::compress(out, packet);
+    buffer.resize(out.offset());
+    return buffer;
+}
+
 }  // namespace
 
+// A packet that decodes must survive re-encoding: what was decoded encodes to a packet that
+// decodes to the same bytes again.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool registered = RegisterFields();
     (void)registered;
     varo::Message message;
-    varo::Packet packet;
-    packet.message = &message;
-    bistream in(reinterpret_cast<const char*>(data), static_cast<uint32_t>(size), quill::LogStreamFailure);
+    if (!Decode(reinterpret_cast<const char*>(data), size, message))
+        return 0;
+    std::string encoded;
     try {
-        varo::Message::uncompress(in, packet);
-    } catch (...) {
-        // Every failure is an exception the receiving side drops the packet for.
+        encoded = Encode(message);
+    } catch (const my_exception&) {
+        return 0;  // decoded bodies may exceed what one packet can carry
     }
+    varo::Message again;
+    if (!Decode(encoded.data(), encoded.size(), again) || Encode(again) != encoded)
+        __builtin_trap();
     return 0;
 }
