@@ -81,6 +81,19 @@ size_t Convert(iconv_t converter, const char* input, size_t inputLeft, Output& o
     }
 }
 
+// Encoded in the converter's current state, so that a shifting charset stays in step.
+void AppendQuestionMark(iconv_t converter, std::string& out)
+{
+    wchar_t questionMark = L'?';
+    auto in = reinterpret_cast<char*>(&questionMark);
+    size_t inLeft = sizeof(questionMark);
+    char encoded[16];
+    auto outPtr = encoded;
+    size_t outLeft = sizeof(encoded);
+    iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+    out.append(encoded, sizeof(encoded) - outLeft);
+}
+
 }  // namespace
 
 bool IconvHasCharset(const char* charset)
@@ -109,16 +122,12 @@ bool IconvFromWide(const char* charset, std::wstring_view text, std::string& out
     iconv_t converter = Converter(charset, "WCHAR_T");
     if (converter == kNoConverter)
         return false;
-    std::string question;
-    const wchar_t questionMark = L'?';
-    Convert(converter, reinterpret_cast<const char*>(&questionMark), sizeof(wchar_t), question,
-            [](std::string&, size_t left, int) { return left; });
     bool replaced = false;
     const size_t irreversible = Convert(converter, reinterpret_cast<const char*>(text.data()),
                                         text.size() * sizeof(wchar_t), out,
                                         [&](std::string& bytes, size_t left, int) {
                                             replaced = true;
-                                            bytes += question;
+                                            AppendQuestionMark(converter, bytes);
                                             return std::min(left, sizeof(wchar_t));
                                         });
     if (lossy)
