@@ -50,7 +50,8 @@ TEST_F(Ini, ReadsUtf16AndUtf8Files)
 {
     const auto utf8 = Write("\xEF\xBB\xBF[ENDPOINTS]\n1=\xE4\xB8\xBB.example:20088\n");
     EXPECT_EQ(platform::ReadProfileString(utf8, L"ENDPOINTS", L"1", L"", 100), L"主.example:20088");
-    const auto utf16 = Write(std::string("\xFF\xFE[\0S\0]\0\n\0k\0=\0\x3B\x4E\n\0", 20));
+    const char utf16Bytes[] = "\xFF\xFE[\0S\0]\0\n\0k\0=\0\x3B\x4E\n\0";
+    const auto utf16 = Write(std::string(utf16Bytes, sizeof utf16Bytes - 1));
     EXPECT_EQ(platform::ReadProfileString(utf16, L"s", L"K", L"", 100), L"主");
 }
 
