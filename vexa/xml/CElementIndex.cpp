@@ -1,12 +1,18 @@
 #include "vexa/xml/CElementIndex.h"
 
+#include <algorithm>
 #include <cstring>
 
 void CXmlDocument::CElementIndex::Grow(std::size_t records)
 {
     m_capacity = records;
-    while (m_segments.size() * kSegmentSize < m_capacity)
-        m_segments.emplace_back(new Record[kSegmentSize]);
+    for (std::size_t first = 0, segment = 0; first < m_capacity; first += kSegmentSize, ++segment) {
+        if (segment == m_segments.size())
+            m_segments.emplace_back();
+        const std::size_t size = std::min<std::size_t>(kSegmentSize, m_capacity - first);
+        if (m_segments[segment].size() < size)
+            m_segments[segment].resize(size);
+    }
 }
 
 void CXmlDocument::CElementIndex::Free()

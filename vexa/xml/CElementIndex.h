@@ -2,7 +2,6 @@
 #include "vexa/xml/CXmlDocument.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 // Record flags (high bits of flagsAndLevel).
@@ -34,9 +33,10 @@ struct CXmlDocument::Record {
     std::uint32_t End() const { return start + length; }
 };
 
-// Records in segments of 65536 that never move once allocated, so a position keeps
-// naming the same record while the index grows. A segment's memory is only touched as
-// records are handed out.
+// Records in segments of 65536. A position is an index, so it keeps naming the same
+// record while the index grows; a full segment never moves again, only the last,
+// partly used one is reallocated as it grows, so small documents stay small. Record
+// references must not be held across Take().
 class CXmlDocument::CElementIndex {
 public:
     static constexpr std::uint32_t kSegmentBits = 16;
@@ -62,6 +62,6 @@ public:
     void MoveChildrenBehind(Position position);
 
 private:
-    std::vector<std::unique_ptr<Record[]>> m_segments;
+    std::vector<std::vector<Record>> m_segments;
     std::size_t m_capacity = 0;
 };

@@ -90,20 +90,20 @@ void CXmlDocument::Index()
     m_index->Free();
     m_index->Grow(m_text.size() / kCharactersPerRecord + kSpareRecords);
     m_nextFree = 1;
-    Record& root = (*m_index)[0];
-    std::memset(&root, 0, sizeof root);
+    std::memset(&(*m_index)[0], 0, sizeof(Record));
     if (!m_text.empty()) {
         // Offsets are 32-bit: a longer text cannot be indexed faithfully.
         if (m_text.size() > std::numeric_limits<std::uint32_t>::max()) {
-            root.flagsAndLevel |= XRF_NOT_WELL_FORMED;
+            (*m_index)[0].flagsAndLevel |= XRF_NOT_WELL_FORMED;
             AddResult(m_result, L"limit_exceeded", L"document", XRK_TYPE, 0);
         } else {
             CElementBuilder(*m_index, m_nextFree, m_text, m_result, m_flags & XDF_IGNORE_CASE).Build();
-            root.length = static_cast<std::uint32_t>(m_text.size());
+            (*m_index)[0].length = static_cast<std::uint32_t>(m_text.size());
         }
-        if (!root.firstChild)
+        const Position first = (*m_index)[0].firstChild;
+        if (!first)
             AddResult(m_result, L"no_root_element", nullptr, 0);
-        else if ((*m_index)[root.firstChild].nextSibling)
+        else if ((*m_index)[first].nextSibling)
             AddResult(m_result, L"root_has_sibling", nullptr, 0);
     }
     m_parent = 0;

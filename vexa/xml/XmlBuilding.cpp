@@ -88,8 +88,7 @@ bool CXmlDocument::AddChildElement(std::wstring_view name, std::wstring_view val
 CXmlDocument::Position CXmlDocument::Add(Position parent, Position after, std::wstring_view name,
                                          std::wstring_view value, std::uint32_t options)
 {
-    const Record& parentRecord = (*m_index)[parent];
-    const std::uint32_t level = parent ? parentRecord.Level() + 1 : 0;
+    const std::uint32_t level = parent ? (*m_index)[parent].Level() + 1 : 0;
     if (name.empty() || name.size() + 3 > kMaxEndTagLength || level > kMaxLevel)
         return 0;
     NewElement element = BuildElement(name, value, options);
@@ -99,6 +98,7 @@ CXmlDocument::Position CXmlDocument::Add(Position parent, Position after, std::w
 
     const Position position = m_index->Take(m_nextFree);
     Record& record = (*m_index)[position];
+    const Record& parentRecord = (*m_index)[parent];
     record.length = element.length;
     record.SetTagLengths(element.startTagLength, element.endTagLength);
     record.flagsAndLevel = level;
