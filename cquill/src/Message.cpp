@@ -40,6 +40,8 @@ bool ShouldCompress(IMessage::CompressFlagEnum flag, uint32_t plainLength)
 
 void WriteOption(bostream& out, const PacketOption& option)
 {
+    if (option.data.size() > maxOptionsLength)
+        throw my_exception("Message::compress", "option too long");
     out.write(option.type);
     out.write(static_cast<unsigned char>(option.data.size()));
     out.write(option.data.data(), static_cast<unsigned int>(option.data.size()));
