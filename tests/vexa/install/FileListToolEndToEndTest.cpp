@@ -2,6 +2,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
+#include "tests/vexa/install/DeepFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -90,8 +91,7 @@ TEST_F(FileListToolTest, ListsTheWholeTreeWithDigestsAndReportsEachFile)
     }
 
     ASSERT_EQ(out.rfind(kStarting, 0), 0u);
-    ASSERT_GE(out.size(), kDone.size());
-    EXPECT_EQ(out.substr(out.size() - kDone.size()), kDone);
+    EXPECT_TRUE(out.ends_with(kDone));
     for (const char* file : {"/mox.exe", "/data/maps/a&b.map", "/vexa/libcurl.dll"})
         EXPECT_NE(out.find(tree.Root().string() + file + " 生成成功!\n"), std::string::npos) << file;
     EXPECT_FALSE(std::filesystem::exists(Transcript())) << "no list existed, so nothing was asked";
@@ -157,4 +157,24 @@ TEST_F(FileListToolTest, AnEmptyTreeGivesAnEmptyFileList)
     RunTool({"-g", "-s"});
     EXPECT_EQ(ReadFileBytes(Output()),
               "<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n<Root>\r\n<FileList/>\r\n</Root>\r\n");
+}
+
+TEST_F(FileListToolTest, AListThatCannotBeSavedIsReported)
+{
+    AddClientFiles();
+    // The temporary file's place is taken by a folder (hidden, so never listed).
+    std::filesystem::create_directory(tree.ModuleFolder() / ".filelist.xml.new");
+    const std::string out = RunTool({"-g", "-s"});
+    EXPECT_TRUE(out.ends_with("保存filelist.xml文件失败!")) << out;
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+TEST_F(FileListToolTest, AFolderThatCannotBeReadStopsTheGenerationAndWritesNoList)
+{
+    AddClientFiles();
+    WriteFileBytes(Output(), "old list");
+    ASSERT_TRUE(MakeFoldersTooDeepToOpen(tree.Root() / "data"));
+    const std::string out = RunTool({"-g", "-f"});
+    EXPECT_TRUE(out.ends_with("生成失败!")) << out;
+    EXPECT_FALSE(std::filesystem::exists(Output())) << "the old list was deleted before the walk";
 }

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <fstream>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "tests/support/TempDir.h"
+#include "tests/vexa/install/DeepFolders.h"
 
 namespace {
 
@@ -103,17 +101,7 @@ TEST(CollectFiles, AFolderThatCannotBeOpenedStopsTheWalk)
 {
     testing_support::TempDir dir;
     WriteFile(dir.Path() / "a", "1");
-    // Nested folders whose full path is longer than the system accepts, built step by step.
-    int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
-    const std::string longName(250, 'd');
-    for (int depth = 0; depth < 20 && folder >= 0; ++depth) {
-        ASSERT_EQ(mkdirat(folder, longName.c_str(), 0700), 0);
-        const int inner = openat(folder, longName.c_str(), O_RDONLY | O_DIRECTORY);
-        close(folder);
-        folder = inner;
-    }
-    ASSERT_GE(folder, 0);
-    close(folder);
+    ASSERT_TRUE(MakeFoldersTooDeepToOpen(dir.Path()));
 
     CFileList list;
     EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
