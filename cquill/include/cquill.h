@@ -70,6 +70,12 @@ using FieldCreator = std::function<Field*()>;
 
 class CQUILL_CLASS Message : public IMessage {
 public:
+    Message() = default;
+    Message(const Message&) = default;
+    Message& operator=(const Message&) = default;
+    // Placed after IMessage's slots, so the interface's layout stays as it is.
+    virtual ~Message() = default;
+
     void SetVersion(unsigned char value) override { version = value; }
     void SetTid(unsigned int value) override { tid = value; }
     void SetChain(unsigned char value) override { chain = value; }
