@@ -7,6 +7,7 @@
 
 #include "cquill/src/LogManager.h"
 #include "cquill/src/bstream.h"
+#include "platform/debug_output.h"
 #include "platform/module_path.h"
 #include "platform/text.h"
 #include "tests/support/ChildProcess.h"
@@ -45,7 +46,7 @@ std::string ReadFile(const std::filesystem::path& path)
 TEST(LogManagerChild, WritesLines)
 {
     if (!std::getenv(childVariable))
-        GTEST_SKIP() << "runs only as the child of LogManager.LinesReachTheConfiguredLogger";
+        GTEST_SKIP() << "runs only as the child of LogManager.LinesReachTheConfiguredLoggerAndDebugOutputItsChannel";
     quill::LogStreamFailure("bstream::>>uint32_t", "not enough data in buffer");
     // Later edits of the configuration are not read: this line still goes to the first file.
     WriteProperties(std::filesystem::current_path(), "second.log");
@@ -54,20 +55,22 @@ TEST(LogManagerChild, WritesLines)
     quill::LogLine(log4cplus::DEBUG_LOG_LEVEL, L"not enabled\n");
     const bool chinese = std::use_facet<std::ctype<wchar_t>>(std::locale()).is(std::ctype_base::alpha, L'\u4E2D');
     std::printf("ctype knows Chinese: %d\n", chinese ? 1 : 0);
+    platform::DebugOutput("unknown pid:5\n");
 }
 
-TEST(LogManager, LinesReachTheConfiguredLogger)
+TEST(LogManager, LinesReachTheConfiguredLoggerAndDebugOutputItsChannel)
 {
     testing_support::TempDir folder;
     WriteProperties(folder.Path(), "first.log");
     testing_support::ChildOptions options;
     options.arguments = {"--gtest_filter=LogManagerChild.*"};
-    options.environment = {{childVariable, "1"}};
+    options.environment = {{childVariable, "1"}, {"VEXA_DEBUG_OUTPUT", "stderr"}};
     options.workingFolder = folder.Path().string();
     testing_support::ChildProcess child(platform::Utf8FromWide(platform::ExecutablePath()), options);
     ASSERT_TRUE(child.Wait());
     ASSERT_EQ(child.ExitCode(), 0) << child.Stdout() << child.Stderr();
     EXPECT_NE(child.Stdout().find("ctype knows Chinese: 1"), std::string::npos);
+    EXPECT_NE(child.Stderr().find("unknown pid:5\n"), std::string::npos);
 
     EXPECT_EQ(ReadFile(folder.Path() / "first.log"),
               "ERROR|mox|bstream.cpp|[bstream::>>uint32_t]not enough data in buffer\n"
