@@ -7,7 +7,7 @@
 #include <cwctype>
 #include <filesystem>
 
-#include "platform/text.h"
+#include "platform/files.h"
 #include "vexa/xml/CXmlDocument.h"
 
 namespace {
@@ -66,14 +66,8 @@ std::wstring TemporaryPathBeside(const std::wstring& path)
 bool RenameOver(const std::wstring& from, const std::wstring& to)
 {
     std::error_code error;
-    std::filesystem::rename(platform::Utf8FromWide(from), platform::Utf8FromWide(to), error);
+    std::filesystem::rename(platform::NativePath(from), platform::NativePath(to), error);
     return !error;
-}
-
-void RemoveQuietly(const std::wstring& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove(platform::Utf8FromWide(path), ignored);
 }
 
 }  // namespace
@@ -161,7 +155,7 @@ bool WriteFileList(const CFileList& list, const std::wstring& path)
     const std::wstring temporary = TemporaryPathBeside(path);
     if (document.SaveFile(temporary) && RenameOver(temporary, path))
         return true;
-    RemoveQuietly(temporary);
+    platform::RemoveFile(temporary);
     return false;
 }
 
