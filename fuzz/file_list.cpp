@@ -4,20 +4,32 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "vexa/install/FileList.h"
 
 namespace {
 
+// A scratch folder for the input and output files, removed when the fuzzer ends.
+class CScratchFolder {
+public:
+    CScratchFolder()
+    {
+        char pattern[] = "/tmp/fuzz-file-list-XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~CScratchFolder() { std::filesystem::remove_all(path_); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 std::string Folder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/fuzz-file-list-XXXXXX";
-        return std::string(mkdtemp(pattern));
-    }();
-    return folder;
+    static const CScratchFolder folder;
+    return folder.Path();
 }
 
 }  // namespace
