@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -120,8 +121,6 @@ std::string RawBytes(const Unit* units, std::size_t count)
 
 std::size_t UnitSize(int codePage)
 {
-    if (codePage == CP_UTF16)
-        return sizeof(wchar_t);
     if (codePage == CP_UTF32)
         return sizeof(char32_t);
     return 1;
@@ -148,15 +147,32 @@ std::size_t CTextConverter::Convert(void* destination, std::optional<std::wstrin
     // Measuring converts once; the copy that follows reuses the result.
     if (m_convertedFor != target)
         ConvertInto(CodePageOf(m_sourceEncoding), target);
-    m_destinationLength = m_converted.size() / UnitSize(target);
-    if (destination)
-        std::memcpy(destination, m_converted.data(), m_converted.size());
+    if (target == CP_UTF16) {
+        m_destinationLength = m_wide.size();
+        if (destination)
+            std::memcpy(destination, m_wide.data(), m_wide.size() * sizeof(wchar_t));
+    } else {
+        m_destinationLength = m_converted.size() / UnitSize(target);
+        if (destination)
+            std::memcpy(destination, m_converted.data(), m_converted.size());
+    }
     return m_destinationLength;
+}
+
+std::wstring CTextConverter::ConvertToWide()
+{
+    m_targetEncoding = L"UTF-16";
+    if (m_convertedFor != CP_UTF16)
+        ConvertInto(CodePageOf(m_sourceEncoding), CP_UTF16);
+    m_convertedFor.reset();
+    m_destinationLength = m_wide.size();
+    return std::move(m_wide);
 }
 
 void CTextConverter::ConvertInto(int source, int target)
 {
     m_converted.clear();
+    m_wide.clear();
     m_lossy = false;
     m_convertedFor = target;
     if (m_sourceLength == 0)
@@ -169,8 +185,7 @@ void CTextConverter::ConvertInto(int source, int target)
                 AppendUtf8(m_converted, v);
         } else if (target == CP_UTF16) {
             // A wide unit holds any code point here, so no surrogate pairs are needed.
-            const std::wstring wide(values.begin(), values.end());
-            m_converted = RawBytes(wide.data(), wide.size());
+            m_wide.assign(values.begin(), values.end());
         }
         return;
     }
@@ -181,7 +196,7 @@ void CTextConverter::ConvertInto(int source, int target)
             const std::u32string values = Utf32FromUtf16(units);
             m_converted = RawBytes(values.data(), values.size());
         } else if (target == CP_UTF16) {
-            m_converted = RawBytes(units.data(), units.size());
+            m_wide = units;
         } else if (!CodePageFromWide(target, units, m_converted, m_lossy)) {
             m_converted.clear();
         }
@@ -196,12 +211,9 @@ void CTextConverter::ConvertInto(int source, int target)
         }
         return;
     }
-    std::wstring wide;
-    if (!WideFromCodePage(source, bytes, wide))
+    if (!WideFromCodePage(source, bytes, m_wide))
         return;
-    if (target == CP_UTF16)
-        m_converted = RawBytes(wide.data(), wide.size());
-    else if (!CodePageFromWide(target, wide, m_converted, m_lossy))
+    if (target != CP_UTF16 && !CodePageFromWide(target, m_wide, m_converted, m_lossy))
         m_converted.clear();
 }
 

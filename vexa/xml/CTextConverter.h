@@ -21,6 +21,8 @@ public:
     // Units produced, or needed when destination is null. A target given here replaces
     // the stored one.
     std::size_t Convert(void* destination = nullptr, std::optional<std::wstring_view> targetEncoding = {});
+    // Conversion to the in-memory form in one call, handing over the result uncopied.
+    std::wstring ConvertToWide();
     std::size_t GetDestinationLength() const { return m_destinationLength; }
     // A character the target could not hold was replaced.
     bool IsLossy() const { return m_lossy; }
@@ -34,7 +36,10 @@ private:
     std::size_t m_sourceLength;
     std::size_t m_destinationLength = 0;
     bool m_lossy = false;
-    std::string m_converted;  // the produced units as raw bytes, kept between measuring and copying
+    // What was produced, kept between measuring and copying: wide units for the
+    // in-memory form, raw bytes of the units otherwise.
+    std::wstring m_wide;
+    std::string m_converted;
     std::optional<int> m_convertedFor;
 };
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -18,22 +19,37 @@ constexpr std::uint32_t kMarkFlags = XDF_UTF16LE_FILE | XDF_UTF8_BOM | XDF_UTF16
 constexpr std::uint32_t kReservedFlags = 0x10 | 0x20 | 0x40;
 constexpr wchar_t kReplacement = 0xFFFD;
 
-bool ReadAll(std::FILE* file, std::string& bytes)
+// The file's bytes, in a buffer that is not zero-filled first: documents run to
+// megabytes and every byte is overwritten by the read anyway.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+bool ReadAll(std::FILE* file, FileBytes& bytes)
 {
-    std::size_t expected = 0;
+    std::size_t capacity = 0;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         const long size = std::ftell(file);
-        expected = size > 0 ? static_cast<std::size_t>(size) : 0;
+        capacity = size > 0 ? static_cast<std::size_t>(size) : 0;
         std::rewind(file);
     }
-    // One read of the size the file had; blocks after it for whatever it gained since.
-    bytes.resize(expected);
-    bytes.resize(std::fread(bytes.data(), 1, expected, file));
-    char block[4096];
-    std::size_t got;
-    while (!std::ferror(file) && (got = std::fread(block, 1, sizeof block, file)) > 0)
-        bytes.append(block, got);
-    return !std::ferror(file);
+    // One spare byte lets the read that meets the end do so without growing the buffer.
+    bytes.data = std::make_unique_for_overwrite<char[]>(++capacity);
+    constexpr std::size_t kMoreBlock = 1 << 16;
+    for (;;) {
+        if (bytes.size == capacity) {
+            // The file grew since its size was taken, or it has none (a pipe).
+            capacity = capacity * 2 + kMoreBlock;
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+            std::copy(bytes.data.get(), bytes.data.get() + bytes.size, larger.get());
+            bytes.data = std::move(larger);
+        }
+        const std::size_t got = std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
+        bytes.size += got;
+        if (got == 0)
+            return !std::ferror(file);
+    }
 }
 
 // A declaration cannot make 8-bit units into wide ones: a file without a mark that
@@ -90,16 +106,13 @@ void DecodeUtf16(std::string_view body, bool bigEndian, std::wstring& text, std:
     text = WideFromUtf16(units);
 }
 
-void DecodeBytes(std::string& bytes, std::size_t skip, std::wstring encoding, std::wstring& text,
-                 std::wstring& result)
+void DecodeBytes(char* body, std::size_t length, std::wstring encoding, std::wstring& text, std::wstring& result)
 {
-    const auto kept = std::remove(bytes.begin() + static_cast<std::ptrdiff_t>(skip), bytes.end(), '\0');
-    const auto removed = static_cast<long long>(bytes.end() - kept);
-    bytes.erase(kept, bytes.end());
+    const char* kept = std::remove(body, body + length, '\0');
+    const auto removed = static_cast<long long>(body + length - kept);
+    length = static_cast<std::size_t>(kept - body);
     if (removed)
         AddResult(result, L"nulls_removed", nullptr, XRK_COUNT, removed);
-    const char* body = bytes.data() + skip;
-    const std::size_t length = bytes.size() - skip;
     if (encoding.empty()) {
         AddResult(result, L"utf8_detection", nullptr, 0);
         if (CheckUtf8(body, length)) {
@@ -107,19 +120,18 @@ void DecodeBytes(std::string& bytes, std::size_t skip, std::wstring encoding, st
             AddResult(result, L"read", encoding.c_str(), XRK_UPDATE | XRK_ENCODING);
         }
     }
-    CTextConverter converter(encoding, body, length);
-    text.resize(converter.Convert(nullptr, L"UTF-16"));
-    converter.Convert(text.data());
+    text = CTextConverter(encoding, body, length).ConvertToWide();
     AddResult(result, L"converted_to", L"UTF-16", XRK_ENCODING | XRK_LENGTH, static_cast<long long>(text.size()));
 }
 
-void DecodeDocument(std::string& bytes, std::wstring& text, std::wstring& result, std::uint32_t& flags)
+void DecodeDocument(FileBytes& bytes, std::wstring& text, std::wstring& result, std::uint32_t& flags)
 {
     flags &= ~kMarkFlags;
     std::wstring encoding;
     std::size_t skip = 0;
     std::size_t unitSize = 1;
-    const std::string_view head = std::string_view(bytes).substr(0, kDetectionBytes);
+    const std::string_view all(bytes.data.get(), bytes.size);
+    const std::string_view head = all.substr(0, kDetectionBytes);
     if (!head.empty()) {
         const auto mark = std::find_if(std::begin(kByteOrderMarks), std::end(kByteOrderMarks),
                                        [head](const ByteOrderMark& m) { return head.starts_with(m.bytes); });
@@ -133,13 +145,13 @@ void DecodeDocument(std::string& bytes, std::wstring& text, std::wstring& result
             encoding = DeclaredEncoding(head);
         }
     }
-    const std::string_view body = std::string_view(bytes).substr(skip);
+    const std::string_view body = all.substr(skip);
     AddResult(result, L"read", encoding.c_str(), XRK_ENCODING | XRK_LENGTH,
               static_cast<long long>(body.size() / unitSize));
     if (unitSize == 2)
         DecodeUtf16(body, flags & XDF_UTF16BE_FILE, text, result);
     else
-        DecodeBytes(bytes, skip, encoding, text, result);
+        DecodeBytes(bytes.data.get() + skip, body.size(), encoding, text, result);
 }
 
 }  // namespace
@@ -154,7 +166,7 @@ bool CXmlDocument::ReadDocumentFile(const std::wstring& path, std::wstring& text
         AddFileError(result, errno);
         return false;
     }
-    std::string bytes;
+    FileBytes bytes;
     const bool read = ReadAll(file, bytes);
     if (read)
         DecodeDocument(bytes, text, result, flags);
