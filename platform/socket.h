@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -79,6 +80,7 @@ private:
     void Leave();
     bool IsClosing() const;
     bool WaitReady(short events);
+    std::ptrdiff_t Transfer(short events, const std::function<std::ptrdiff_t()>& call);
     void ReleaseIfUnused();
 
     mutable std::mutex mutex_;

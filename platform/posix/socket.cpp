@@ -243,49 +243,42 @@ bool CSocket::Connect(const Ipv4Endpoint& endpoint)
     return code == 0 || Fail(code);
 }
 
-std::ptrdiff_t CSocket::Send(const void* data, std::size_t size)
+// Repeats one send or receive until it moves bytes, fails, or (when blocking) the
+// socket becomes ready for it; a wait ended by Close() fails the call.
+std::ptrdiff_t CSocket::Transfer(short events, const std::function<std::ptrdiff_t()>& call)
 {
     CUse use(*this);
     if (!use)
         return -1;
     while (true) {
-        const auto sent = send(descriptor_, data, size, MSG_NOSIGNAL);
-        if (sent >= 0)
-            return sent;
+        const auto count = call();
+        if (count >= 0)
+            return count;
         if (errno == EINTR)
             continue;
         if (!IsWouldBlock(errno) || !blocking_) {
             Fail(errno);
             return -1;
         }
-        if (!WaitReady(POLLOUT))
+        if (!WaitReady(events))
             return -1;
     }
 }
 
+std::ptrdiff_t CSocket::Send(const void* data, std::size_t size)
+{
+    return Transfer(POLLOUT, [&] { return send(descriptor_, data, size, MSG_NOSIGNAL); });
+}
+
 std::ptrdiff_t CSocket::Receive(void* buffer, std::size_t size)
 {
-    CUse use(*this);
-    if (!use)
+    const auto received = Transfer(POLLIN, [&] { return recv(descriptor_, buffer, size, 0); });
+    // The end of the stream that our own shutdown causes is no peer close.
+    if (received == 0 && size > 0 && IsClosing()) {
+        Fail(kClosedError);
         return -1;
-    while (true) {
-        const auto received = recv(descriptor_, buffer, size, 0);
-        // The end of the stream that our own shutdown causes is no peer close.
-        if (received == 0 && size > 0 && IsClosing()) {
-            Fail(kClosedError);
-            return -1;
-        }
-        if (received >= 0)
-            return received;
-        if (errno == EINTR)
-            continue;
-        if (!IsWouldBlock(errno) || !blocking_) {
-            Fail(errno);
-            return -1;
-        }
-        if (!WaitReady(POLLIN))
-            return -1;
     }
+    return received;
 }
 
 SocketWait CSocket::Wait(bool forRead, bool forWrite, int timeoutMs, SocketReadiness& readiness)

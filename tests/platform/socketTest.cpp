@@ -1,9 +1,9 @@
 #include "platform/socket.h"
 
+#include "tests/support/LoopbackPort.h"
+
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,30 +17,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A loopback listener owned by the test.
-class Listener {
-public:
-    explicit Listener(int backlog = 16, bool listening = true)
-    {
-        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        if (listening)
-            listen(fd_, backlog);
-    }
-    ~Listener() { close(fd_); }
-    platform::Ipv4Endpoint Endpoint() const { return {platform::ParseIpv4("127.0.0.1"), port_}; }
-    int Accept() { return accept(fd_, nullptr, nullptr); }
-
-private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
-};
+platform::Ipv4Endpoint Loopback(const testing_support::LoopbackPort& port)
+{
+    return {platform::ParseIpv4("127.0.0.1"), port.Number()};
+}
 
 std::size_t OpenDescriptors()
 {
@@ -52,10 +32,10 @@ std::size_t OpenDescriptors()
 
 TEST(Socket, RefusedConnectionReportsTheSystemErrorInBracketForm)
 {
-    Listener bound(0, false);
+    testing_support::LoopbackPort bound(false);
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
-    EXPECT_FALSE(socket.Connect(bound.Endpoint()));
+    EXPECT_FALSE(socket.Connect(Loopback(bound)));
     EXPECT_EQ(platform::LastSocketError(), ECONNREFUSED);
     EXPECT_EQ(platform::FormatSocketError(ECONNREFUSED), "[111]Connection refused");
     EXPECT_EQ(platform::FormatSocketError(0), "[0]Success");
@@ -63,10 +43,10 @@ TEST(Socket, RefusedConnectionReportsTheSystemErrorInBracketForm)
 
 TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
 {
-    Listener listener;
+    testing_support::LoopbackPort listener;
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
-    ASSERT_TRUE(socket.Connect(listener.Endpoint()));
+    ASSERT_TRUE(socket.Connect(Loopback(listener)));
     const int peer = listener.Accept();
 
     // More than the socket buffers hold, so the sender has to wait for the reader.
@@ -102,10 +82,10 @@ TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
 TEST(Socket, CloseFromAnotherThreadAbortsABlockedReceiveAndReleasesTheDescriptor)
 {
     const std::size_t before = OpenDescriptors();
-    Listener listener;
+    testing_support::LoopbackPort listener;
     auto socket = std::make_unique<platform::CSocket>();
     ASSERT_TRUE(socket->Create());
-    ASSERT_TRUE(socket->Connect(listener.Endpoint()));
+    ASSERT_TRUE(socket->Connect(Loopback(listener)));
     const int peer = listener.Accept();
 
     auto receive = std::async(std::launch::async, [&] {
@@ -131,19 +111,19 @@ TEST(Socket, CloseFromAnotherThreadAbortsABlockedConnect)
 {
     // A listener that never accepts fills its queue; further connections hang in the
     // handshake until the socket is closed.
-    Listener full(0);
+    testing_support::LoopbackPort full(true, 0);
     std::vector<std::unique_ptr<platform::CSocket>> fillers;
     for (int i = 0; i < 4; ++i) {
         fillers.push_back(std::make_unique<platform::CSocket>());
         fillers.back()->Create();
         fillers.back()->SetBlocking(false);
-        fillers.back()->Connect(full.Endpoint());
+        fillers.back()->Connect(Loopback(full));
     }
     std::this_thread::sleep_for(50ms);
 
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
-    auto connect = std::async(std::launch::async, [&] { return socket.Connect(full.Endpoint()); });
+    auto connect = std::async(std::launch::async, [&] { return socket.Connect(Loopback(full)); });
     if (connect.wait_for(300ms) == std::future_status::ready)
         GTEST_SKIP() << "the kernel completed the connection despite the full queue";
     const auto closed = std::chrono::steady_clock::now();
@@ -155,11 +135,11 @@ TEST(Socket, CloseFromAnotherThreadAbortsABlockedConnect)
 
 TEST(Socket, NonBlockingConnectCompletesThroughWait)
 {
-    Listener listener;
+    testing_support::LoopbackPort listener;
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
     socket.SetBlocking(false);
-    if (!socket.Connect(listener.Endpoint())) {
+    if (!socket.Connect(Loopback(listener))) {
         EXPECT_TRUE(platform::IsWouldBlock(platform::LastSocketError()));
     }
     platform::SocketReadiness readiness;

@@ -99,29 +99,30 @@ void CWorkerAsynSDRGroup::TakeAnswer(TimedWorker& worker, std::string& record, s
 std::uint32_t CWorkerAsynSDRGroup::Work()
 {
     std::string record = "--CWorkerAsynSDRGroup--\n";
-    const auto main = TakeFirst();
-    const auto aux = TakeRandom();
-    if (main) {
-        record += Gbk(L"主SDR: 开始\n") + DescribeRequest(main->GetRequest()) + "\n";
-        main->Start();
-    }
-    if (aux) {
-        record += Gbk(L"辅助SDR: 开始\n") + DescribeRequest(aux->GetRequest()) + "\n";
-        aux->Start();
-    }
-    if (main) {
-        if (!WaitFor(*main, record, L"在等待主SDR时被取消\n"))
-            return kCancelled;
-        if (main->HasData()) {
-            TakeAnswer(*main, record, L"主SDR 有数据 .");
-            return kEnded;
+    struct Stage {
+        std::shared_ptr<TimedWorker> worker;
+        const wchar_t* start;
+        const wchar_t* cancelled;
+        const wchar_t* answered;
+    };
+    // The first endpoint and a random other one run together; they are waited for in turn.
+    const Stage stages[] = {
+        {TakeFirst(), L"主SDR: 开始\n", L"在等待主SDR时被取消\n", L"主SDR 有数据 ."},
+        {TakeRandom(), L"辅助SDR: 开始\n", L"在等待 辅SDR1时被取消\n", L"辅SDR1有数据 ."},
+    };
+    for (const Stage& stage : stages) {
+        if (stage.worker) {
+            record += Gbk(stage.start) + DescribeRequest(stage.worker->GetRequest()) + "\n";
+            stage.worker->Start();
         }
     }
-    if (aux) {
-        if (!WaitFor(*aux, record, L"在等待 辅SDR1时被取消\n"))
+    for (const Stage& stage : stages) {
+        if (!stage.worker)
+            continue;
+        if (!WaitFor(*stage.worker, record, stage.cancelled))
             return kCancelled;
-        if (aux->HasData()) {
-            TakeAnswer(*aux, record, L"辅SDR1有数据 .");
+        if (stage.worker->HasData()) {
+            TakeAnswer(*stage.worker, record, stage.answered);
             return kEnded;
         }
     }

@@ -1,11 +1,10 @@
 #include "cquill/src/quill/CErrorInfo.h"
 #include "cquill/src/quill/CTcpClientEx.h"
 #include "cquill/src/quill/ResolveHost.h"
+#include "tests/support/LoopbackPort.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,30 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 using quill::net::CTcpClientEx;
 
-// A loopback port owned by the test, listening or only bound (which refuses).
-class Port {
-public:
-    explicit Port(bool listening)
-    {
-        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        number_ = ntohs(address.sin_port);
-        if (listening)
-            listen(fd_, 8);
-    }
-    ~Port() { close(fd_); }
-    std::uint16_t Number() const { return number_; }
-    int Accept() { return accept(fd_, nullptr, nullptr); }
-
-private:
-    int fd_ = -1;
-    std::uint16_t number_ = 0;
-};
+using testing_support::LoopbackPort;
 
 TEST(ErrorInfo, ShowsTheCodeInBracketsThenTheSystemText)
 {
@@ -52,7 +28,7 @@ TEST(ErrorInfo, ShowsTheCodeInBracketsThenTheSystemText)
 
 TEST(TcpClient, RefusedAndUnparsableAddressesFail)
 {
-    Port refusing(false);
+    LoopbackPort refusing(false);
     CTcpClientEx client;
     EXPECT_EQ(client.client.state, quill::net::Initial);
     client.Create("127.0.0.1", refusing.Number());
@@ -78,7 +54,7 @@ TEST(TcpClient, ConnectWithoutASocketFails)
 
 TEST(TcpClient, SendsAFrameAndBreaksWhenThePeerIsGone)
 {
-    Port listening(true);
+    LoopbackPort listening;
     CTcpClientEx client;
     client.Create("127.0.0.1", listening.Number());
     ASSERT_TRUE(client.Connect());
@@ -104,7 +80,7 @@ TEST(TcpClient, SendsAFrameAndBreaksWhenThePeerIsGone)
 
 TEST(TcpClient, CloseFromAnotherThreadAbortsAReceiveAndClosesOnce)
 {
-    Port listening(true);
+    LoopbackPort listening;
     CTcpClientEx client;
     client.Create("127.0.0.1", listening.Number());
     ASSERT_TRUE(client.Connect());
