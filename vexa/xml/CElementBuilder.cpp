@@ -8,11 +8,6 @@ constexpr std::size_t kInitialStack = 7;
 constexpr std::size_t kCountingDepth = 64;
 constexpr std::uint32_t kNoLength = 0;
 
-wchar_t FoldAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c;
-}
-
 }  // namespace
 
 CElementBuilder::CElementBuilder(CXmlDocument::CElementIndex& index, Position& nextFree, std::wstring_view text,

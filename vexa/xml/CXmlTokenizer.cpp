@@ -21,27 +21,11 @@ bool IsQuote(wchar_t c)
     return c == L'"' || c == L'\'';
 }
 
-wchar_t FoldAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c;
-}
-
 }  // namespace
 
 bool IsXmlSpace(wchar_t c)
 {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
-}
-
-bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 CXmlTokenizer::CXmlTokenizer(std::wstring_view text, std::wstring* report) : m_text(text), m_report(report)

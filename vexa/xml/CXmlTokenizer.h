@@ -1,4 +1,6 @@
 #pragma once
+#include "vexa/xml/AsciiCase.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -65,5 +67,3 @@ struct XmlAttribute {
 bool FindXmlAttribute(std::wstring_view tag, std::wstring_view name, bool ignoreCase, XmlAttribute& found,
                       std::size_t* lastAttributeEnd = nullptr);
 std::wstring_view AttributeValue(std::wstring_view tag, const XmlAttribute& attribute);
-
-bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);

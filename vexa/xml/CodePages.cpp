@@ -1,5 +1,6 @@
 #include "vexa/xml/CodePages.h"
 
+#include "vexa/xml/AsciiCase.h"
 #include "vexa/xml/CTextConverter.h"
 
 namespace {
@@ -175,11 +176,6 @@ int Digits(const wchar_t* p, int count)
     return value;
 }
 
-wchar_t LowerAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c;
-}
-
 }  // namespace
 
 const ByteOrderMark kByteOrderMarks[3] = {
@@ -200,7 +196,7 @@ int LookupCodePage(std::wstring_view name)
     std::wstring lower(name);
     unsigned sum = 0;
     for (wchar_t& c : lower) {
-        c = LowerAscii(c);
+        c = FoldAscii(c);
         sum += static_cast<unsigned>(c);
     }
     for (const wchar_t* entry = kAliasBuckets[sum % kBucketCount]; *entry;) {

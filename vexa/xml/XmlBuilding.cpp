@@ -54,11 +54,6 @@ NewElement BuildElement(std::wstring_view name, std::wstring_view value, std::ui
     return element;
 }
 
-bool IsSpace(wchar_t c)
-{
-    return IsXmlSpace(c);
-}
-
 }  // namespace
 
 bool CXmlDocument::AddElement(std::wstring_view name, std::wstring_view value, std::uint32_t options)
@@ -130,7 +125,7 @@ CXmlDocument::Position CXmlDocument::Add(Position parent, Position after, std::w
                             : parent ? parentRecord.End() - parentRecord.EndTagLength()
                                      : m_text.size();
     std::size_t at = end;
-    while (at < m_text.size() && IsSpace(m_text[at]))
+    while (at < m_text.size() && IsXmlSpace(m_text[at]))
         ++at;
     if (at < m_text.size() && m_text[at] != L'<')
         at = end;

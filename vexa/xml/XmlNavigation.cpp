@@ -13,11 +13,6 @@ bool EndsSearchName(wchar_t c)
     return c == L' ' || c == L'=' || c == L'/' || c == L'[' || c == L']';
 }
 
-wchar_t FoldAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c;
-}
-
 }  // namespace
 
 void CXmlDocument::ResetPosition()
