@@ -24,6 +24,8 @@ public:
     void SetSize(std::int32_t size) { size_ = size; }
 
 private:
+    friend class CFileList;  // compares names in place while indexing
+
     std::wstring fileName_;
     std::wstring md5_;
     std::int32_t size_ = 0;

@@ -72,37 +72,66 @@ bool RenameOver(const std::wstring& from, const std::wstring& to)
 
 }  // namespace
 
-// FNV-1a over the upper-cased characters, so names equal but for case hash alike.
-std::size_t CFileList::NameHash::operator()(const std::wstring& name) const
+// FNV-1a over the upper-cased characters, so names equal but for case hash alike;
+// the high half is folded in because the table uses the low bits.
+std::uint64_t CFileList::HashOfName(const std::wstring& name)
 {
     std::uint64_t hash = 14695981039346656037ull;
     for (wchar_t c : name)
         hash = (hash ^ static_cast<std::uint32_t>(FoldChar(c))) * 1099511628211ull;
-    return static_cast<std::size_t>(hash);
+    return hash ^ (hash >> 32);
 }
 
-bool CFileList::NameEqual::operator()(const std::wstring& left, const std::wstring& right) const
+const CFileListInfo* CFileList::FindHashed(std::uint64_t hash, const std::wstring& name) const
 {
-    return EqualIgnoringCase(left, right);
+    if (slots_.empty())
+        return nullptr;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask; slots_[i].position != 0; i = (i + 1) & mask) {
+        const CFileListInfo& entry = entries_[slots_[i].position - 1];
+        if (slots_[i].hash == hash && EqualIgnoringCase(entry.fileName_, name))
+            return &entry;
+    }
+    return nullptr;
+}
+
+void CFileList::IndexEntry(std::uint64_t hash, std::size_t position)
+{
+    if (2 * (indexed_ + 1) > slots_.size()) {
+        std::vector<Slot> previous(std::max<std::size_t>(16, 2 * slots_.size()), Slot{0, 0});
+        previous.swap(slots_);
+        indexed_ = 0;
+        for (const Slot& slot : previous)
+            if (slot.position != 0)
+                IndexEntry(slot.hash, slot.position - 1);
+    }
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i].position != 0)
+        i = (i + 1) & mask;
+    slots_[i] = Slot{hash, static_cast<std::uint32_t>(position + 1)};
+    ++indexed_;
 }
 
 void CFileList::Add(const CFileListInfo& entry)
 {
-    // try_emplace keeps the first entry of a name, as a front-to-back search would.
-    firstByName_.try_emplace(entry.GetFileName(), entries_.size());
+    // Only the first entry of a name is indexed, as a front-to-back search finds it.
+    const std::uint64_t hash = HashOfName(entry.fileName_);
+    if (!FindHashed(hash, entry.fileName_))
+        IndexEntry(hash, entries_.size());
     entries_.push_back(entry);
 }
 
 void CFileList::Clear()
 {
     entries_.clear();
-    firstByName_.clear();
+    slots_.clear();
+    indexed_ = 0;
 }
 
 const CFileListInfo* CFileList::Find(const std::wstring& name) const
 {
-    const auto found = firstByName_.find(name);
-    return found == firstByName_.end() ? nullptr : &entries_[found->second];
+    return FindHashed(HashOfName(name), name);
 }
 
 bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right)

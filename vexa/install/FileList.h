@@ -1,7 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "vexa/install/CFileListInfo.h"
@@ -29,15 +29,20 @@ public:
     const CFileListInfo* Find(const std::wstring& name) const;
 
 private:
-    struct NameHash {
-        std::size_t operator()(const std::wstring& name) const;
-    };
-    struct NameEqual {
-        bool operator()(const std::wstring& left, const std::wstring& right) const;
+    // An open-addressing table from the hash of a case-folded FileName to the
+    // first entry of that name; names themselves are compared in the entries.
+    struct Slot {
+        std::uint64_t hash;
+        std::uint32_t position;  // entry position + 1; 0 marks a free slot
     };
 
+    static std::uint64_t HashOfName(const std::wstring& name);
+    const CFileListInfo* FindHashed(std::uint64_t hash, const std::wstring& name) const;
+    void IndexEntry(std::uint64_t hash, std::size_t position);
+
     std::vector<CFileListInfo> entries_;
-    std::unordered_map<std::wstring, std::size_t, NameHash, NameEqual> firstByName_;
+    std::vector<Slot> slots_;  // a power of two in size, at most half full
+    std::size_t indexed_ = 0;
 };
 
 // FileName values and digests compare ignoring letter case.

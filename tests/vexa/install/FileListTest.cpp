@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -70,6 +71,29 @@ TEST(FileListLookup, IgnoresCaseAndTheFirstOfEqualNamesWins)
     EXPECT_FALSE(FindFileListEntry(list, L"/data/map", found));
     EXPECT_FALSE(FindFileListEntry(list, L"/data/map.pak ", found));
     EXPECT_EQ(found.GetFileName(), L"/Data/Map.pak") << "a failed lookup leaves out untouched";
+}
+
+TEST(FileListLookup, AgreesWithAFrontToBackSearchAcrossTableGrowth)
+{
+    // Many names, a third of them repeated later in another case, so the index
+    // grows several times while holding duplicates it must not prefer.
+    CFileList list;
+    for (int i = 0; i < 2000; ++i) {
+        const int id = i % 3 == 2 ? i / 2 : i;
+        std::wstring name = L"/Data/File" + std::to_wstring(id) + L".pak";
+        if (i % 3 == 2)
+            for (wchar_t& c : name)
+                c = static_cast<wchar_t>(std::towupper(c));
+        list.Add(CFileListInfo(name, std::to_wstring(i), i));
+    }
+    for (int id = 0; id < 2100; ++id) {
+        const std::wstring name = L"/data/file" + std::to_wstring(id) + L".PAK";
+        const CFileListInfo* expected = nullptr;
+        for (const CFileListInfo& entry : list)
+            if (!expected && EqualIgnoringCase(entry.GetFileName(), name))
+                expected = &entry;
+        ASSERT_EQ(list.Find(name), expected) << id;
+    }
 }
 
 TEST(FileListLookup, ClearForgetsEveryNameAndAddsAfterwardsAreFound)
