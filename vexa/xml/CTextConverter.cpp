@@ -100,6 +100,19 @@ bool WideFromCodePage(int codePage, std::string_view bytes, std::wstring& out)
     return platform::CodePageToWide(static_cast<unsigned>(codePage), bytes, out);
 }
 
+// Code pages whose converter cannot say whether it used a default character: a loss
+// there goes unreported, as it always has.
+bool ReportsLoss(int codePage)
+{
+    switch (codePage) {
+    case 50220: case 50221: case 50222: case 50225: case 50227: case 50229:
+    case 52936: case 54936: case 65000: case 65001:
+        return false;
+    default:
+        return codePage < 57002 || codePage > 57011;
+    }
+}
+
 bool CodePageFromWide(int codePage, std::wstring_view text, std::string& out, bool& lossy)
 {
     if (codePage == CP_ANSI) {
@@ -110,7 +123,8 @@ bool CodePageFromWide(int codePage, std::wstring_view text, std::string& out, bo
         out = platform::Utf8FromWide(text);
         return true;
     }
-    return platform::WideToCodePage(static_cast<unsigned>(codePage), text, out, &lossy);
+    return platform::WideToCodePage(static_cast<unsigned>(codePage), text, out,
+                                    ReportsLoss(codePage) ? &lossy : nullptr);
 }
 
 template <typename Unit>

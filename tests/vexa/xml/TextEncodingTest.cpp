@@ -76,6 +76,9 @@ TEST(CTextConverter, WideToUtf8AndToAsciiWithLoss)
     EXPECT_TRUE(lossy);
     EXPECT_EQ(ToBytes(L"\u4E2D\u6587", L"GBK", &lossy), "\xD6\xD0\xCE\xC4");
     EXPECT_FALSE(lossy);
+    // ISO-2022-JP's converter cannot tell: a lost character goes unreported.
+    EXPECT_EQ(ToBytes(L"\u00E9", L"iso-2022-jp", &lossy), "?");
+    EXPECT_FALSE(lossy);
 }
 
 TEST(CTextConverter, MeasuringGivesTheCountThatConvertingProduces)
