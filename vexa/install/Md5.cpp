@@ -23,7 +23,8 @@ void StoreLittleEndian(Word value, unsigned char* bytes)
 
 // The four auxiliary functions, in the equivalent forms that need fewer operations.
 Word F(Word x, Word y, Word z) { return z ^ (x & (y ^ z)); }
-Word G(Word x, Word y, Word z) { return y ^ (z & (x ^ y)); }
+// The two terms of G never share a bit, so + may replace | and the adds can be reordered.
+Word G(Word x, Word y, Word z) { return (x & z) + (y & ~z); }
 Word H(Word x, Word y, Word z) { return x ^ y ^ z; }
 Word I(Word x, Word y, Word z) { return y ^ (x | ~z); }
 
