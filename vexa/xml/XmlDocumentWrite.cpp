@@ -95,11 +95,17 @@ bool CXmlDocument::WriteDocumentFile(const std::wstring& path, const std::wstrin
         units = AppendConverted(bytes, text, encoding, result);
     }
 
+    // A code page this system cannot convert to gives nothing: that is a failed save,
+    // not an empty file reported as written.
+    const bool converted = text.empty() || units > 0;
+    if (!converted)
+        AddResult(result, L"conversion_loss", nullptr, 0);
     // Flushing here lets a full disk count as a failed write, not a failed close.
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    const bool written = converted && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                         std::fflush(file) == 0;
     if (written)
         AddResult(result, L"write", encoding.c_str(), XRK_ENCODING | XRK_LENGTH, static_cast<long long>(units));
-    else
+    else if (converted)
         AddFileError(result, errno);
     if (std::fclose(file) != 0)
         AddFileError(result, errno);

@@ -172,6 +172,21 @@ TEST(WriteDocumentFile, RoundTripsThroughEveryFileForm)
     }
 }
 
+TEST(WriteDocumentFile, DeclaredEncodingsWithoutAByteConverter)
+{
+    testing_support::TempDir dir;
+    const auto path = dir.Path() / "out.xml";
+    CXmlDocument document;
+    document.SetText(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a/>");
+    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    EXPECT_EQ(FileBytes(path).substr(0, 6), std::string("<\0?\0x\0", 6));
+    EXPECT_EQ(FileBytes(path).size(), 2 * document.GetText().size());
+
+    document.SetText(L"<?xml version=\"1.0\" encoding=\"x-mac-thai\"?><a/>");
+    EXPECT_FALSE(document.SaveFile(path.wstring()));
+    EXPECT_EQ(document.GetResultText(), L"<converted_from encoding=\"UTF-16\" length=\"47\"/><conversion_loss/>");
+}
+
 TEST(WriteDocumentFile, EmptyTextAndUnwritablePath)
 {
     testing_support::TempDir dir;
