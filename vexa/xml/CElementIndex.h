@@ -50,7 +50,6 @@ public:
     {
         return m_segments[position >> kSegmentBits][position & (kSegmentSize - 1)];
     }
-    std::size_t Capacity() const { return m_capacity; }
     bool Empty() const { return m_segments.empty(); }
     void Grow(std::size_t records);
     void Free();

@@ -65,6 +65,7 @@ public:
     static bool WriteDocumentFile(const std::wstring& path, const std::wstring& text, std::wstring& result,
                                   std::uint32_t& flags);
 
+    // The element index (CElementIndex.h), named here for the code that builds it.
     struct Record;
     class CElementIndex;
 

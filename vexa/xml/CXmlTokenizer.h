@@ -44,7 +44,6 @@ private:
     XmlNode Doctype(XmlNode node);
     XmlNode SyntaxError(XmlNode node, const wchar_t* entry, std::size_t reportedAt);
     XmlNode Unterminated(XmlNode node, const wchar_t* type);
-    wchar_t At(std::size_t offset) const { return offset < m_text.size() ? m_text[offset] : L'\0'; }
 
     std::wstring_view m_text;
     std::wstring* m_report;
