@@ -107,6 +107,27 @@ TEST(Socket, CloseFromAnotherThreadAbortsABlockedReceiveAndReleasesTheDescriptor
     EXPECT_EQ(OpenDescriptors(), before + 1);  // only the listener is left
 }
 
+TEST(Socket, CloseFromAnotherThreadAbortsABlockedSend)
+{
+    testing_support::LoopbackPort listener;
+    platform::CSocket socket;
+    ASSERT_TRUE(socket.Create());
+    ASSERT_TRUE(socket.Connect(Loopback(listener)));
+    const int peer = listener.Accept();  // never reads, so the buffers fill up
+
+    auto sender = std::async(std::launch::async, [&] {
+        const std::string block(1 << 20, 'x');
+        while (socket.Send(block.data(), block.size()) > 0) {
+        }
+        return platform::LastSocketError();
+    });
+    ASSERT_EQ(sender.wait_for(500ms), std::future_status::timeout);
+    socket.Close();
+    ASSERT_EQ(sender.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(sender.get(), ECONNABORTED);
+    close(peer);
+}
+
 TEST(Socket, CloseFromAnotherThreadAbortsABlockedConnect)
 {
     // A listener that never accepts fills its queue; further connections hang in the
