@@ -65,7 +65,12 @@ std::string SocketErrorText(int code)
 
 std::string FormatSocketError(int code)
 {
-    return "[" + std::to_string(static_cast<unsigned>(code)) + "]" + SocketErrorText(code);
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "[" + std::string&&.
+    std::string formatted = "[";
+    formatted += std::to_string(static_cast<unsigned>(code));
+    formatted += ']';
+    formatted += SocketErrorText(code);
+    return formatted;
 }
 
 bool IsWouldBlock(int code)

@@ -35,6 +35,32 @@ bool Accepts(int port)
     return accepted;
 }
 
+// Sends one HTTP request and reads the answer to its end.
+void Fetch(int port, const std::string& path)
+{
+    const int client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(port);
+    if (connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
+        if (send(client, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+            char buffer[4096];
+            while (recv(client, buffer, sizeof buffer, 0) > 0) {
+            }
+        }
+    }
+    close(client);
+}
+
+std::string ReadWhole(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+const std::string kBarrierPath = "/.access-log-barrier";
+
 }  // namespace
 
 int FreeLoopbackPort()
@@ -51,10 +77,25 @@ int FreeLoopbackPort()
     return ntohs(address.sin_port);
 }
 
-NginxServer::NginxServer() : site_(dir_.Path() / "site"), port_(FreeLoopbackPort())
+NginxServer::NginxServer() : site_(dir_.Path() / "site")
 {
     std::filesystem::create_directories(site_);
-    WriteConfig();
+    // The free port may be taken by a parallel test before nginx binds it: try another.
+    for (int attempt = 1;; ++attempt) {
+        port_ = FreeLoopbackPort();
+        WriteConfig();
+        try {
+            Start();
+            return;
+        } catch (const std::exception&) {
+            if (attempt == 5)
+                throw;
+        }
+    }
+}
+
+void NginxServer::Start()
+{
     const std::string prefix = dir_.Path().string() + "/";
     const std::string config = (dir_.Path() / "nginx.conf").string();
     const std::string errorLog = (dir_.Path() / "error.log").string();
@@ -104,12 +145,25 @@ void NginxServer::Publish(const std::string& relativePath, const std::string& co
         throw std::runtime_error("cannot publish " + target.string());
 }
 
+// nginx writes a request's line only after the last byte went out, so a client can
+// be done before the line is. One more request is the barrier: nginx serves requests
+// one after another in its single process, so once the barrier's line is there,
+// every earlier line is too. Barrier lines are left out of the result.
 std::string NginxServer::AccessLog() const
 {
-    std::ifstream in(dir_.Path() / "access.log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    Fetch(port_, kBarrierPath);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::string log = ReadWhole(dir_.Path() / "access.log");
+    while (log.find(kBarrierPath) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        log = ReadWhole(dir_.Path() / "access.log");
+    }
+    std::istringstream lines(log);
+    std::string line, requests;
+    while (std::getline(lines, line))
+        if (line.find(kBarrierPath) == std::string::npos)
+            requests += line + "\n";
+    return requests;
 }
 
 // One process, in the foreground, running as whoever starts it, so that a private

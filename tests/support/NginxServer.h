@@ -27,6 +27,7 @@ public:
 
 private:
     void WriteConfig() const;
+    void Start();
     void WaitUntilListening();
     void Stop();
 

@@ -11,7 +11,7 @@ std::string CErrorInfo::GetErrorText() const
 
 std::string CErrorInfo::ToString() const
 {
-    return "[" + std::to_string(code) + "]" + GetErrorText();
+    return platform::FormatSocketError(static_cast<int>(code));
 }
 
 }  // namespace quill
