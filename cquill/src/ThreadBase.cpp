@@ -5,6 +5,13 @@
 
 namespace quill {
 
+namespace {
+
+// The object whose worker runs on this thread, so that it never waits for or joins itself.
+thread_local const CThreadBase* servedObject = nullptr;
+
+}  // namespace
+
 CThreadBase::~CThreadBase()
 {
     FinishThread();
@@ -13,26 +20,40 @@ CThreadBase::~CThreadBase()
 void CThreadBase::FinishThread()
 {
     StopThread();
-    thread_.Join();
+    JoinRun();
+}
+
+bool CThreadBase::OnOwnThread() const
+{
+    return servedObject == this;
+}
+
+void CThreadBase::JoinRun()
+{
+    if (run_ && !OnOwnThread())
+        run_->thread.Join();
 }
 
 bool CThreadBase::StartThread()
 {
     if (running_)
         return false;
-    running_ = true;
-    // A thread an earlier StopThread stopped waiting for must not run beside the new one;
-    // signals it left behind would end the new thread at once.
-    thread_.Join();
-    stopEvent_.Reset();
-    exitedEvent_.Reset();
-    if (!thread_.Start([this] { ThreadProc(this); })) {
+    auto run = std::make_shared<CRun>();
+    run->owner = this;
+    // A thread an earlier StopThread stopped waiting for must not run beside the new one.
+    // The calling thread cannot wait for itself, so the new thread waits for it instead.
+    if (OnOwnThread())
+        run->predecessor = run_;
+    else
+        JoinRun();
+    if (!run->thread.Start([record = run.get()] { ThreadProc(record); })) {
         LogInfo(L"Thread created fail!");
-        running_ = false;
         return false;
     }
-    threadId_ = thread_.Id();
-    LogInfo(L"Thread %d is created, Priority is: %d !", static_cast<int>(threadId_), thread_.Priority());
+    run_ = std::move(run);
+    running_ = true;
+    run_->release.set_value();
+    LogInfo(L"Thread %d is created, Priority is: %d !", static_cast<int>(run_->thread.Id()), run_->thread.Priority());
     return true;
 }
 
@@ -40,10 +61,12 @@ bool CThreadBase::StopThread()
 {
     if (!running_)
         return false;
-    stopEvent_.Set();
-    exitedEvent_.Wait(stopWaitMilliseconds);
+    run_->stopEvent.Set();
+    // On the worker itself the loop can only end after this call returns.
+    if (!OnOwnThread())
+        run_->exitedEvent.Wait(stopWaitMilliseconds);
     running_ = false;
-    LogInfo(L"Thread %d exited success!", static_cast<int>(threadId_));
+    LogInfo(L"Thread %d exited success!", static_cast<int>(run_->thread.Id()));
     return true;
 }
 
@@ -51,13 +74,21 @@ unsigned CThreadBase::ThreadProc(void* parameter)
 {
     if (!parameter)
         return 0xFFFFFFFFu;
-    auto& self = *static_cast<CThreadBase*>(parameter);
-    self.OnThreadStart();
-    while (!self.stopEvent_.Wait(stepWaitMilliseconds) && self.Run())
-        platform::SleepMilliseconds(stepSleepMilliseconds);
-    self.exitedEvent_.Set();
-    self.OnThreadStop();
+    auto& run = *static_cast<CRun*>(parameter);
+    run.released.wait();
+    run.predecessor.reset();
+    servedObject = run.owner;
+    run.owner->Loop(run);
     return 0;
+}
+
+void CThreadBase::Loop(CRun& run)
+{
+    OnThreadStart();
+    while (!run.stopEvent.Wait(stepWaitMilliseconds) && Run())
+        platform::SleepMilliseconds(stepSleepMilliseconds);
+    run.exitedEvent.Set();
+    OnThreadStop();
 }
 
 }  // namespace quill

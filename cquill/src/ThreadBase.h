@@ -1,5 +1,7 @@
 #pragma once
 #include <atomic>
+#include <future>
+#include <memory>
 
 #include "platform/threading.h"
 
@@ -7,6 +9,8 @@ namespace quill {
 
 // A worker thread that calls Run in a loop until it is stopped. A derived class must call
 // FinishThread in its own destructor: by the time this base is destroyed, Run is gone.
+// StopThread and StartThread may be called from the worker itself (a listener that closes
+// and reconnects from a callback): the new thread then waits for the calling one to end.
 class CThreadBase {
 public:
     CThreadBase() = default;
@@ -23,10 +27,11 @@ public:
 
     // False when the thread is already running or cannot be created.
     bool StartThread();
-    // Asks the thread to end and waits for it up to one second; false when not running.
+    // Asks the thread to end and waits for it up to one second (not at all when called on
+    // the thread itself); false when not running.
     bool StopThread();
 
-    // The thread's body; the parameter is the CThreadBase. Returns the exit code.
+    // The thread's body; the parameter is the started thread's record. Returns the exit code.
     static unsigned ThreadProc(void* parameter);
 
 protected:
@@ -34,16 +39,32 @@ protected:
     void FinishThread();
 
 private:
+    // One started thread with signals of its own, so that a thread still finishing its last
+    // step after a restart can neither consume nor give the signals of its successor.
+    struct CRun {
+        CThreadBase* owner = nullptr;
+        platform::CEvent stopEvent;
+        platform::CEvent exitedEvent;
+        // The thread that called StartThread from inside itself; joined by this run's
+        // thread before its first step.
+        std::shared_ptr<CRun> predecessor;
+        // Holds the thread back until StartThread has recorded it.
+        std::promise<void> release;
+        std::future<void> released = release.get_future();
+        platform::CSystemThread thread;
+    };
+
     static constexpr unsigned stopWaitMilliseconds = 1000;
     static constexpr unsigned stepWaitMilliseconds = 5;
     static constexpr unsigned stepSleepMilliseconds = 1;
 
-    platform::CEvent stopEvent_;
-    platform::CEvent exitedEvent_;
-    unsigned threadId_ = 0;
+    bool OnOwnThread() const;
+    void JoinRun();
+    void Loop(CRun& run);
+
     // Kept after StopThread gives up waiting, so that the thread is joined before it could
     // outlive this object or share it with a new thread.
-    platform::CSystemThread thread_;
+    std::shared_ptr<CRun> run_;
     std::atomic<bool> running_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,48 @@ public:
     milliseconds stepDuration{0};
     std::atomic<unsigned> startThread = 0;
     std::atomic<unsigned> stopThread = 0;
+};
+
+// Closes and reconnects from inside a step, as a listener does from a status callback.
+class SelfRestartingWorker : public quill::CThreadBase {
+public:
+    ~SelfRestartingWorker() override { FinishThread(); }
+
+    bool Run() override
+    {
+        if (++inStep > 1)
+            overlapped = true;
+        const int step = ++steps;
+        threads.push_back(platform::CurrentThreadId());
+        if (step == restartAtStep) {
+            try {
+                stopped = StopThread();
+                restarted = StartThread();
+            } catch (const std::exception&) {
+                threw = true;
+            }
+        }
+        --inStep;
+        return true;
+    }
+
+    bool WaitForSteps(int count)
+    {
+        const auto deadline = steady_clock::now() + seconds(5);
+        while (steps < count && steady_clock::now() < deadline)
+            std::this_thread::sleep_for(milliseconds(1));
+        return steps >= count;
+    }
+
+    int restartAtStep = 3;
+    std::atomic<int> steps = 0;
+    std::atomic<int> inStep = 0;
+    std::atomic<bool> overlapped = false;
+    std::atomic<bool> stopped = false;
+    std::atomic<bool> restarted = false;
+    std::atomic<bool> threw = false;
+    // Written only by the one thread that runs steps at a time.
+    std::vector<unsigned> threads;
 };
 
 }  // namespace
@@ -118,4 +161,48 @@ TEST(ThreadBase, StopHooksRunOnTheWorkerAndNullParameterEndsAtOnce)
         std::this_thread::sleep_for(milliseconds(1));
     EXPECT_EQ(worker.stopThread, worker.startThread);
     EXPECT_EQ(quill::CThreadBase::ThreadProc(nullptr), 0xFFFFFFFFu);
+}
+
+TEST(ThreadBase, StopAndStartFromInsideAStepContinueOnANewThread)
+{
+    SelfRestartingWorker worker;
+    ASSERT_TRUE(worker.StartThread());
+    ASSERT_TRUE(worker.WaitForSteps(8));
+    EXPECT_TRUE(worker.StopThread());
+    EXPECT_FALSE(worker.threw);
+    EXPECT_TRUE(worker.stopped);
+    EXPECT_TRUE(worker.restarted);
+    EXPECT_FALSE(worker.overlapped);
+    ASSERT_GE(worker.threads.size(), 4u);
+    EXPECT_EQ(worker.threads[2], worker.threads[0]);
+    EXPECT_NE(worker.threads[3], worker.threads[2]);
+
+    // Stopped from a client thread, it starts again as usual.
+    const int steps = worker.steps;
+    ASSERT_TRUE(worker.StartThread());
+    EXPECT_TRUE(worker.WaitForSteps(steps + 3));
+}
+
+TEST(ThreadBase, RestartingTwiceInOneStepLeavesOneThreadRunning)
+{
+    class TwiceRestarting : public SelfRestartingWorker {
+    public:
+        bool Run() override
+        {
+            if (steps == 1) {
+                StopThread();
+                StartThread();
+            }
+            return SelfRestartingWorker::Run();
+        }
+    };
+    TwiceRestarting worker;
+    worker.restartAtStep = 2;
+    ASSERT_TRUE(worker.StartThread());
+    ASSERT_TRUE(worker.WaitForSteps(8));
+    EXPECT_TRUE(worker.StopThread());
+    EXPECT_FALSE(worker.threw);
+    EXPECT_TRUE(worker.restarted);
+    EXPECT_FALSE(worker.overlapped);
+    EXPECT_FALSE(worker.StopThread());
 }
