@@ -6,8 +6,10 @@
 
 #include "TestFields.h"
 #include "platform/debug_output.h"
+#include "tests/support/Deflated.h"
 
 using namespace cquill_test;
+using testing_support::Deflated;
 
 namespace {
 
@@ -17,15 +19,6 @@ std::string Bytes(std::initializer_list<int> values)
     for (int value : values)
         bytes.push_back(static_cast<char>(value));
     return bytes;
-}
-
-std::string Deflated(const std::string& plain)
-{
-    uLongf length = compressBound(plain.size());
-    std::string out(length, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
-    out.resize(length);
-    return out;
 }
 
 // A packet with the given option bytes and body, its header lengths filled in.
