@@ -4,7 +4,9 @@
 namespace platform {
 
 // A named single-instance mutex shared by every process of the user. The name is
-// taken while the object is open; a process that dies, even killed, frees it.
+// taken while the object is open; a process that dies, even killed, frees it. A lock that
+// cannot be opened (no private runtime folder, a link planted as the lock file) is an error,
+// never taken.
 class CNamedMutex {
 public:
     explicit CNamedMutex(const std::wstring& name);
@@ -14,11 +16,14 @@ public:
 
     // True when another live process held the name when this object was created.
     bool AlreadyExists() const { return alreadyExists_; }
+    // Why the lock could not be opened; empty when it is held or held by another process.
+    const std::wstring& Error() const { return error_; }
     void Close();
 
 private:
     int fd_ = -1;
     bool alreadyExists_ = false;
+    std::wstring error_;
 };
 
 }  // namespace platform

@@ -29,14 +29,16 @@ std::string EndpointFor(const std::wstring& title)
     }
     char name[40];
     std::snprintf(name, sizeof name, "vexa-window-%016llx", static_cast<unsigned long long>(hash));
-    return Utf8FromWide(RuntimeFolder()) + name;
+    // Without a private folder there is no endpoint: one elsewhere could be another user's.
+    const auto folder = RuntimeFolder();
+    return folder ? Utf8FromWide(*folder) + name : std::string();
 }
 
 bool FillAddress(const std::string& path, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
+    if (path.empty() || path.size() >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;

@@ -11,7 +11,8 @@
 
 // vexa-control-probe log [line...]        each line becomes one log line
 // vexa-control-probe needupdate [line...] writes "needupdate.txt" with the lines
-// vexa-control-probe lock <name>          prints "held" and keeps the mutex, or "exists"
+// vexa-control-probe lock <name>          prints "held" and keeps the mutex, "exists", or
+//                                          "error: " and why the lock cannot be opened
 int main(int argc, char** argv)
 {
     platform::SetChineseLocale();
@@ -31,6 +32,10 @@ int main(int argc, char** argv)
         return WriteNeedUpdateFile(lines) ? 0 : 1;
     if (mode == "lock" && lines.size() == 1) {
         platform::CNamedMutex mutex(lines[0]);
+        if (!mutex.Error().empty()) {
+            std::printf("error: %s\n", platform::Utf8FromWide(mutex.Error()).c_str());
+            return 1;
+        }
         std::puts(mutex.AlreadyExists() ? "exists" : "held");
         std::fflush(stdout);
         if (!mutex.AlreadyExists())

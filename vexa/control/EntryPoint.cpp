@@ -44,6 +44,9 @@ int RunVexa(const std::vector<std::wstring>& arguments)
     }
     // There is no console window object here to give the program icon to.
     platform::SetChineseLocale();
+    // Without the lock a second updater could run beside this one.
+    if (!instance.Error().empty())
+        return FailStartUp(instance, (L"错误: 单实例锁无法打开: " + instance.Error()).c_str());
     if (!platform::GetModuleHandleOk())
         return FailStartUp(instance, L"错误: GetModuleHandle 失败!");
     if (!platform::InitApplicationFramework())

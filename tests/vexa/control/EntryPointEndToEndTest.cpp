@@ -92,6 +92,23 @@ TEST_F(EntryPointTest, FailedStartUpStepsTellTheUserAndStartTheClient)
     EXPECT_NE(log.find(utf16(L"错误: MFC 初始化失败!\r\n")), std::string::npos);
 }
 
+TEST_F(EntryPointTest, ALockThatCannotBeOpenedFailsTheStartInsteadOfCountingAsHeld)
+{
+    // Another user's trap: the lock file is a link to a file of their choice.
+    const auto victim = runtime.Path() / "victim";
+    std::filesystem::create_symlink(victim, runtime.Path() / "vexa_onlyone_handle.lock");
+
+    EXPECT_EQ(RunVexa({"checkupdate", "x"}), 1);
+    EXPECT_FALSE(std::filesystem::exists(victim));
+    EXPECT_EQ(ClientArguments(), "-onlymain\n");
+    EXPECT_NE(ReadFileBytes(Transcript()).find("升级程序运行出错"), std::string::npos);
+    const std::string log = ReadFileBytes(tree.ModuleFolder() / "log" / "update.log");
+    std::string expected;
+    for (wchar_t c : std::wstring(L"错误: 单实例锁无法打开: "))
+        expected += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    EXPECT_NE(log.find(expected), std::string::npos);
+}
+
 TEST_F(EntryPointTest, ToolSwitchAnywhereRunsTheFileListToolInsteadOfAJob)
 {
     WriteFileBytes(tree.Root() / "data.bin", "abc");
