@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/dialog.h"
+
 #include <string>
 #include <string_view>
 
@@ -16,9 +18,9 @@ constexpr int kAnswerCancel = 2;
 constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
 
-// Shows a message box with no owner window through the process's user interface
-// backend and returns the answer (kAnswer...).
-int ShowMessageBox(const std::wstring& text, const std::wstring& title, unsigned style);
+// Shows a message box through the process's user interface backend and returns the
+// answer (kAnswer...). The owner is a dialog or 0 for none.
+int ShowMessageBox(const std::wstring& text, const std::wstring& title, unsigned style, WindowHandle owner = 0);
 
 // The answer a box gives when nobody can answer it: OK, or No for a yes/no question.
 int DefaultAnswer(unsigned style);

@@ -12,9 +12,9 @@ constexpr unsigned kButtonMask = 0xF;
 
 }  // namespace
 
-int ShowMessageBox(const std::wstring& text, const std::wstring& title, unsigned style)
+int ShowMessageBox(const std::wstring& text, const std::wstring& title, unsigned style, WindowHandle owner)
 {
-    return CurrentUi().ShowMessageBox(text, title, style);
+    return CurrentUi().ShowMessageBox(text, title, style, DialogTemplateId(owner));
 }
 
 int DefaultAnswer(unsigned style)

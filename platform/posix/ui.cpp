@@ -3,6 +3,7 @@
 #include "platform/ui_console.h"
 #include "platform/ui_script.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -24,13 +25,23 @@ std::unique_ptr<IUiBackend> ChooseBackend()
     return std::make_unique<CConsoleUi>();
 }
 
+// Never destroyed: a dialog thread may still ask a question while the process ends.
+std::atomic<IUiBackend*>& Backend()
+{
+    static std::atomic<IUiBackend*> backend{ChooseBackend().release()};
+    return backend;
+}
+
 }  // namespace
 
 IUiBackend& CurrentUi()
 {
-    // Never destroyed: a dialog thread may still ask a question while the process ends.
-    static IUiBackend* backend = ChooseBackend().release();
-    return *backend;
+    return *Backend().load();
+}
+
+IUiBackend& ReplaceUi(IUiBackend& backend)
+{
+    return *Backend().exchange(&backend);
 }
 
 }  // namespace platform

@@ -234,7 +234,7 @@ TEST_F(CheckModeTest, SecondUpdaterOnlySaysOneIsRunning)
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
     EXPECT_EQ(ReadFileBytes(Transcript()),
               "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"已有vexa.exe进程在运行\",\"style\":4096,"
-              "\"answer\":\"ok\"}\n");
+              "\"answer\":\"ok\",\"owner\":0}\n");
     // Without the script backend and without a terminal the box is printed and
     // answered at once.
     ChildOptions console = Options({"update"});

@@ -71,7 +71,7 @@ TEST_F(EntryPointTest, ArgumentsThatSelectNoJobDoNothingAndWriteNoLog)
 TEST_F(EntryPointTest, FailedStartUpStepsTellTheUserAndStartTheClient)
 {
     const std::string box =
-        "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"升级程序运行出错\",\"style\":4096,\"answer\":\"ok\"}\n";
+        "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"升级程序运行出错\",\"style\":4096,\"answer\":\"ok\",\"owner\":0}\n";
     EXPECT_EQ(RunVexa({"update"}, "module_handle"), 1);
     EXPECT_EQ(ClientArguments(), "-onlymain\n");
     EXPECT_EQ(ReadFileBytes(Transcript()), box);

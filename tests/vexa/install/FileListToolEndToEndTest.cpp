@@ -131,7 +131,7 @@ TEST_F(FileListToolTest, CancelKeepsTheExistingListUntouched)
     WriteFileBytes(Output(), "old list");
     EXPECT_EQ(RunTool({"-g"}, "cancel\n"), kStarting);
     EXPECT_EQ(ReadFileBytes(Output()), "old list");
-    EXPECT_EQ(ReadFileBytes(Transcript()), kQuestionBox + "cancel\"}\n");
+    EXPECT_EQ(ReadFileBytes(Transcript()), kQuestionBox + "cancel\",\"owner\":0}\n");
 }
 
 TEST_F(FileListToolTest, OkReplacesTheExistingListAndQuietDoesNotSilenceTheQuestion)
@@ -139,7 +139,7 @@ TEST_F(FileListToolTest, OkReplacesTheExistingListAndQuietDoesNotSilenceTheQuest
     AddClientFiles();
     WriteFileBytes(Output(), "old list");
     EXPECT_EQ(RunTool({"-g", "-q", "-s"}, "ok\n"), "");
-    EXPECT_EQ(ReadFileBytes(Transcript()), kQuestionBox + "ok\"}\n");
+    EXPECT_EQ(ReadFileBytes(Transcript()), kQuestionBox + "ok\",\"owner\":0}\n");
     EXPECT_EQ(ListedNames(), (std::set<std::wstring>{L"/mox.exe", L"/data/maps/a&b.map"}));
 }
 
