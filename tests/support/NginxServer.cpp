@@ -77,7 +77,7 @@ int FreeLoopbackPort()
     return ntohs(address.sin_port);
 }
 
-NginxServer::NginxServer() : site_(dir_.Path() / "site")
+NginxServer::NginxServer(std::optional<TlsFiles> tls) : site_(dir_.Path() / "site"), tls_(std::move(tls))
 {
     std::filesystem::create_directories(site_);
     // The free port may be taken by a parallel test before nginx binds it: try another.
@@ -132,7 +132,7 @@ void NginxServer::Stop()
 
 std::string NginxServer::BaseUrl() const
 {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/";
+    return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) + "/";
 }
 
 void NginxServer::Publish(const std::string& relativePath, const std::string& content) const
@@ -188,8 +188,11 @@ void NginxServer::WriteConfig() const
               "  scgi_temp_path " << dir << "/scgi;\n"
               "  default_type application/octet-stream;\n"
               "  server {\n"
-              "    listen 127.0.0.1:" << port_ << ";\n"
-              "    root " << site_.string() << ";\n"
+              "    listen 127.0.0.1:" << port_ << (tls_ ? " ssl" : "") << ";\n";
+    if (tls_)
+        config << "    ssl_certificate " << tls_->certificate.string() << ";\n"
+                  "    ssl_certificate_key " << tls_->key.string() << ";\n";
+    config << "    root " << site_.string() << ";\n"
               "  }\n"
               "}\n";
 }

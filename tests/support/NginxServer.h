@@ -2,27 +2,36 @@
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace testing_support {
 
+// The server's certificate chain and key, PEM files, for HTTPS.
+struct TlsFiles {
+    std::filesystem::path certificate;
+    std::filesystem::path key;
+};
+
 // Debian's nginx on a free loopback port, serving a temporary site folder. It
-// honours byte ranges and answers 404 for missing files. Stopped on destruction.
+// honours byte ranges and answers 404 for missing files. With TLS files it speaks
+// only HTTPS. Stopped on destruction.
 class NginxServer {
 public:
-    NginxServer();
+    explicit NginxServer(std::optional<TlsFiles> tls = std::nullopt);
     ~NginxServer();
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
 
     int Port() const { return port_; }
-    // "http://127.0.0.1:<port>/"
+    // "http://127.0.0.1:<port>/", "https://..." with TLS
     std::string BaseUrl() const;
     // The folder served at the site's root.
     const std::filesystem::path& SiteRoot() const { return site_; }
     // Writes a file under the site root, creating its folders.
     void Publish(const std::string& relativePath, const std::string& content) const;
     // One line per request served: "<request line> <status> range=<Range header or ->".
+    // Plain HTTP only.
     std::string AccessLog() const;
 
 private:
@@ -33,6 +42,7 @@ private:
 
     TempDir dir_;
     std::filesystem::path site_;
+    std::optional<TlsFiles> tls_;
     int port_ = 0;
     int pid_ = -1;
 };

@@ -58,3 +58,13 @@ std::wstring GetLogFolder()
 {
     return GetModuleFolder() + L"log/";
 }
+
+std::wstring GetUpdateKeyPath()
+{
+    return GetModuleFolder() + L"update.pub";
+}
+
+std::wstring GetCertificateAuthorityPath()
+{
+    return GetModuleFolder() + L"update-ca.pem";
+}

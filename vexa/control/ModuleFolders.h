@@ -15,3 +15,7 @@ std::wstring GetNeedUpdatePath();
 std::wstring GetTempDownloadFolder();
 std::wstring GetBackupFolder();
 std::wstring GetLogFolder();
+// The publisher's public key: when present, every published file must be signed.
+std::wstring GetUpdateKeyPath();
+// The certificate authority for HTTPS: when present, the only one trusted.
+std::wstring GetCertificateAuthorityPath();

@@ -8,6 +8,7 @@
 #include "vexa/control/UpdateLog.h"
 #include "vexa/control/Versions.h"
 #include "vexa/download/DownloadFile.h"
+#include "vexa/download/SignedDownload.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ namespace {
 // taken for a verdict. Such a download counts as failed.
 bool DownloadPublishedConfig(const std::wstring& path)
 {
-    return DownloadFile(GetUpdateConfig().GetConfigUrl(), path, false) && ConfigHasKey(path, L"CurVersion");
+    const std::wstring url = GetUpdateConfig().GetConfigUrl();
+    return DownloadFile(url, path, false) && CheckDownloadSignature(url, path) && ConfigHasKey(path, L"CurVersion");
 }
 
 void LogVerdict(UpdateType type)

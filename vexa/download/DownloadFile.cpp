@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/TextUtils.h"
+#include "vexa/download/CertificateAuthority.h"
 
 #include <curl/curl.h>
 
@@ -56,6 +57,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, [[maybe_unu
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    ApplyCertificateAuthority(curl);
 
     char rangeBuffer[kRangeBufferSize];
     const long size = LocalSize(file);

@@ -1,0 +1,112 @@
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ClientTree.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+namespace {
+
+using testing_support::ReadFileBytes;
+using testing_support::WriteFileBytes;
+
+struct ToolRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+ToolRun VexaSign(std::vector<std::string> arguments)
+{
+    testing_support::ChildOptions options;
+    options.arguments = std::move(arguments);
+    testing_support::ChildProcess tool(TEST_BIN_DIR "/vexa-sign", options);
+    EXPECT_TRUE(tool.Wait());
+    return {tool.ExitCode(), tool.Stdout(), tool.Stderr()};
+}
+
+// A publisher's folder with a non-ASCII name holding one key pair and two files.
+class VexaSignTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(keys);
+        ASSERT_EQ(VexaSign({"keygen", keys.string()}).exitCode, 0);
+        WriteFileBytes(File("vexa.xml"), "<vexa><CurVersion>1.0.1</CurVersion></vexa>\n");
+        WriteFileBytes(File("MOXInstaller.exe"), std::string(100000, 'x'));
+    }
+
+    std::string File(const std::string& name) const { return (temp.Path() / name).string(); }
+    std::string Key(const std::string& name) const { return (keys / name).string(); }
+
+    testing_support::TempDir temp;
+    std::filesystem::path keys = temp.Path() / "发布密钥";
+};
+
+TEST_F(VexaSignTest, KeygenWritesAPrivateSecretKeyAndNeverOverwritesOne)
+{
+    struct stat secret {};
+    ASSERT_EQ(stat(Key("update.key").c_str(), &secret), 0);
+    EXPECT_EQ(secret.st_mode & 0777, 0600u);
+    EXPECT_TRUE(std::filesystem::exists(Key("update.pub")));
+
+    const std::string before = ReadFileBytes(Key("update.key"));
+    const ToolRun again = VexaSign({"keygen", keys.string()});
+    EXPECT_EQ(again.exitCode, 3);
+    EXPECT_NE(again.err.find("holds a key already"), std::string::npos) << again.err;
+    EXPECT_EQ(ReadFileBytes(Key("update.key")), before);
+}
+
+TEST_F(VexaSignTest, SignsEveryFileBesideItAndVerifiesThem)
+{
+    const ToolRun sign = VexaSign({"sign", Key("update.key"), File("vexa.xml"), File("MOXInstaller.exe")});
+    ASSERT_EQ(sign.exitCode, 0) << sign.err;
+    EXPECT_EQ(sign.out, File("vexa.xml") + ".sig\n" + File("MOXInstaller.exe") + ".sig\n");
+    for (const char* name : {"vexa.xml", "MOXInstaller.exe"}) {
+        const ToolRun verify = VexaSign({"verify", Key("update.pub"), File(name)});
+        EXPECT_EQ(verify.exitCode, 0) << verify.err;
+        EXPECT_EQ(verify.out, File(name) + ": signature verified\n");
+    }
+}
+
+TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
+{
+    ASSERT_EQ(VexaSign({"keygen", temp.Path().string()}).exitCode, 0);  // another key pair
+    ASSERT_EQ(VexaSign({"sign", Key("update.key"), File("vexa.xml")}).exitCode, 0);
+    ASSERT_EQ(VexaSign({"sign", File("update.key"), File("MOXInstaller.exe")}).exitCode, 0);
+    WriteFileBytes(File("other.txt"), "unsigned");
+
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {{"verify", Key("update.pub"), File("MOXInstaller.exe")}, 1, "made with another key"},
+        {{"sign", Key("absent.key"), File("vexa.xml")}, 3, "cannot read the key"},
+        {{"sign", Key("update.pub"), File("vexa.xml")}, 3, "not a key of the right kind"},
+        {{"verify", Key("update.key"), File("vexa.xml")}, 3, "not a key of the right kind"},
+        {{"sign", Key("update.key"), File("absent.xml")}, 4, "cannot read the file"},
+        {{"verify", Key("update.pub"), File("other.txt")}, 4, "cannot read the signature"},
+        {{"keygen", (temp.Path() / "no" / "such").string()}, 4, "cannot write the secret key"},
+        {{"sign", Key("update.key")}, 2, "usage:"},
+        {{}, 2, "usage:"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = VexaSign(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    }
+
+    std::string changed = ReadFileBytes(File("vexa.xml"));
+    changed.insert(changed.find("1.0.1"), "9");
+    WriteFileBytes(File("vexa.xml"), changed);
+    const ToolRun tampered = VexaSign({"verify", Key("update.pub"), File("vexa.xml")});
+    EXPECT_EQ(tampered.exitCode, 1);
+    EXPECT_NE(tampered.err.find("not the one that was signed"), std::string::npos) << tampered.err;
+}
+
+}  // namespace

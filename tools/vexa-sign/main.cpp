@@ -1,0 +1,135 @@
+// The publisher's signing tool. See kUsageText.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/text.h"
+#include "vexa/download/FileSignature.h"
+
+namespace {
+
+constexpr const char* kUsageText = R"(usage:
+  vexa-sign keygen <folder>                 writes <folder>/update.key (secret, mode 0600)
+                                            and <folder>/update.pub (public)
+  vexa-sign sign <secret key> <file>...     writes a signature <file>.sig beside each file
+  vexa-sign verify <public key> <file>      checks <file> against <file>.sig
+Copy update.pub into the updater's folder of the client tree; publish every
+vexa.xml, filelist.xml and installer together with its .sig.
+Exit codes: 0 done, 1 the signature does not verify, 2 usage, 3 a key is missing,
+unreadable or of the wrong kind, or keygen would overwrite one, 4 a file or its
+signature cannot be read or written.
+)";
+
+enum ExitCode { kDone = 0, kNotVerified = 1, kBadUsage = 2, kKeyProblem = 3, kFileProblem = 4 };
+
+int Fail(ExitCode code, const std::string& path, const std::string& reason)
+{
+    std::fprintf(stderr, "vexa-sign: %s: %s\n", path.c_str(), reason.c_str());
+    return code;
+}
+
+std::wstring Wide(const std::string& path)
+{
+    return platform::WideFromUtf8(path);
+}
+
+// O_EXCL: an existing key is never overwritten, and a secret key is never readable by others.
+bool WriteNewFile(const std::string& path, const std::string& text, mode_t mode)
+{
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (descriptor < 0)
+        return false;
+    const bool written = write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    return close(descriptor) == 0 && written;
+}
+
+bool WriteFile(const std::string& path, const std::string& text)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+int CheckFailure(SignatureCheck check, const std::string& key, const std::string& file)
+{
+    switch (check) {
+    case SignatureCheck::Valid:
+        return kDone;
+    case SignatureCheck::Tampered:
+        return Fail(kNotVerified, file, "the signature does not verify: the file is not the one that was signed");
+    case SignatureCheck::OtherKey:
+        return Fail(kNotVerified, file, "the signature does not verify: it was made with another key");
+    case SignatureCheck::KeyUnreadable:
+        return Fail(kKeyProblem, key, "cannot read the key");
+    case SignatureCheck::KeyMalformed:
+        return Fail(kKeyProblem, key, "not a key of the right kind (secret key to sign, public key to verify)");
+    case SignatureCheck::FileUnreadable:
+        return Fail(kFileProblem, file, "cannot read the file");
+    case SignatureCheck::SignatureUnreadable:
+        return Fail(kFileProblem, file + ".sig", "cannot read the signature");
+    case SignatureCheck::SignatureMalformed:
+        return Fail(kFileProblem, file + ".sig", "not a signature file");
+    }
+    return kFileProblem;
+}
+
+int KeyGen(const std::string& folder)
+{
+    const std::string secretPath = folder + "/update.key";
+    const std::string publicPath = folder + "/update.pub";
+    const KeyPairText keys = GenerateKeyPair();
+    if (keys.secretKey.empty())
+        return Fail(kKeyProblem, folder, "cannot generate a key");
+    if (access(secretPath.c_str(), F_OK) == 0 || access(publicPath.c_str(), F_OK) == 0)
+        return Fail(kKeyProblem, folder, "holds a key already; it is never overwritten");
+    if (!WriteNewFile(secretPath, keys.secretKey, 0600))
+        return Fail(kFileProblem, secretPath, "cannot write the secret key");
+    if (!WriteNewFile(publicPath, keys.publicKey, 0644)) {
+        unlink(secretPath.c_str());
+        return Fail(kFileProblem, publicPath, "cannot write the public key");
+    }
+    std::printf("%s\n%s\n", secretPath.c_str(), publicPath.c_str());
+    return kDone;
+}
+
+int Sign(const std::string& secretKey, char** files, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::string file = files[i];
+        std::string signature;
+        if (const int code = CheckFailure(SignFile(Wide(file), Wide(secretKey), signature), secretKey, file))
+            return code;
+        if (!WriteFile(file + ".sig", signature))
+            return Fail(kFileProblem, file + ".sig", "cannot write the signature");
+        std::printf("%s.sig\n", file.c_str());
+    }
+    return kDone;
+}
+
+int Verify(const std::string& publicKey, const std::string& file)
+{
+    if (const int code = CheckFailure(VerifyFileSignature(Wide(file), Wide(file + ".sig"), Wide(publicKey)), publicKey, file))
+        return code;
+    std::printf("%s: signature verified\n", file.c_str());
+    return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "keygen" && argc == 3)
+        return KeyGen(argv[2]);
+    if (command == "sign" && argc >= 4)
+        return Sign(argv[2], argv + 3, argc - 3);
+    if (command == "verify" && argc == 4)
+        return Verify(argv[2], argv[3]);
+    std::fputs(kUsageText, command == "--help" ? stdout : stderr);
+    return command == "--help" ? kDone : kBadUsage;
+}
