@@ -10,8 +10,9 @@ std::wstring WideFromUtf8(std::string_view bytes);
 std::string Utf8FromWide(std::wstring_view text);
 
 // The process locale's charset: what the system calls the ANSI code page. Before any
-// locale is set (the "C" locale) this is UTF-8.
+// locale is set (the "C" locale) this is UTF-8. A character the charset cannot
+// hold is replaced and sets *lossy (when lossy is given).
 std::wstring WideFromAnsi(std::string_view bytes);
-std::string AnsiFromWide(std::wstring_view text);
+std::string AnsiFromWide(std::wstring_view text, bool* lossy = nullptr);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/posix/iconv_text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <langinfo.h>
 
@@ -115,13 +116,18 @@ std::wstring WideFromAnsi(std::string_view bytes)
     return out;
 }
 
-std::string AnsiFromWide(std::wstring_view text)
+std::string AnsiFromWide(std::wstring_view text, bool* lossy)
 {
     const char* codeset = nl_langinfo(CODESET);
-    if (IsUtf8OrUnset(codeset))
+    if (IsUtf8OrUnset(codeset)) {
+        // UTF-8 holds every code point; only values that are none are replaced.
+        if (lossy)
+            *lossy = std::any_of(text.begin(), text.end(),
+                                 [](wchar_t c) { return !IsScalarValue(static_cast<char32_t>(c)); });
         return Utf8FromWide(text);
+    }
     std::string out;
-    posix::IconvFromWide(codeset, text, out, nullptr);
+    posix::IconvFromWide(codeset, text, out, lossy);
     return out;
 }
 

@@ -116,7 +116,7 @@ bool ReportsLoss(int codePage)
 bool CodePageFromWide(int codePage, std::wstring_view text, std::string& out, bool& lossy)
 {
     if (codePage == CP_ANSI) {
-        out = platform::AnsiFromWide(text);
+        out = platform::AnsiFromWide(text, &lossy);
         return true;
     }
     if (codePage == CP_UTF8) {

@@ -50,10 +50,10 @@ const std::wstring& CXmlDocument::GetText() const
 
 bool CXmlDocument::LoadFile(const std::wstring& path)
 {
-    if (!ReadDocumentFile(path, m_text, m_result, m_flags))
-        return false;
+    // A failed read has emptied the text: the index must not keep pointing into it.
+    const bool read = ReadDocumentFile(path, m_text, m_result, m_flags);
     Index();
-    return IsWellFormed();
+    return read && IsWellFormed();
 }
 
 bool CXmlDocument::SaveFile(const std::wstring& path)

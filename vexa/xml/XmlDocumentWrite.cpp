@@ -58,57 +58,70 @@ std::size_t AppendConverted(std::string& out, const std::wstring& text, const st
     return units;
 }
 
-}  // namespace
-
-bool CXmlDocument::WriteDocumentFile(const std::wstring& path, const std::wstring& text, std::wstring& result,
-                                     std::uint32_t& flags)
+// The file's bytes and their unit count, with the report entries of the encoding step;
+// false when the text converts to nothing.
+bool EncodeDocument(const std::wstring& text, std::uint32_t flags, std::string& bytes, std::wstring& encoding,
+                    std::size_t& units, std::wstring& report)
 {
-    result.clear();
-    std::FILE* file = platform::OpenFileStream(path, "wb");
-    if (!file) {
-        AddFileError(result, errno);
-        return false;
-    }
-    std::string bytes;
-    std::wstring encoding;
     const auto mark = std::find_if(std::begin(kByteOrderMarks), std::end(kByteOrderMarks),
                                    [flags](const ByteOrderMark& m) { return flags & m.docFlag; });
     if (mark != std::end(kByteOrderMarks)) {
         bytes = mark->bytes;
         encoding = mark->encoding;
-        AddResult(result, L"bom", nullptr, 0);
+        AddResult(report, L"bom", nullptr, 0);
     } else {
         encoding = text.empty() ? std::wstring() : FindDeclaredEncoding(text);
         if (encoding.empty())
             encoding = L"UTF-8";
     }
 
-    std::size_t units = 0;
-    if (text.empty()) {
-        units = 0;
-    } else if (flags & (XDF_UTF16LE_FILE | XDF_UTF16BE_FILE)) {
+    units = 0;
+    if (text.empty())
+        return true;
+    if (flags & (XDF_UTF16LE_FILE | XDF_UTF16BE_FILE)) {
         const bool bigEndian = !(flags & XDF_UTF16LE_FILE);
         units = AppendUtf16(bytes, text, bigEndian);
         if (bigEndian)
-            AddResult(result, L"endian_swap", nullptr, 0);
-    } else {
-        units = AppendConverted(bytes, text, encoding, result);
+            AddResult(report, L"endian_swap", nullptr, 0);
+        return true;
     }
-
+    units = AppendConverted(bytes, text, encoding, report);
     // A code page this system cannot convert to gives nothing: that is a failed save,
     // not an empty file reported as written.
-    const bool converted = text.empty() || units > 0;
-    if (!converted)
-        AddResult(result, L"conversion_loss", nullptr, 0);
+    if (units == 0)
+        AddResult(report, L"conversion_loss", nullptr, 0);
+    return units > 0;
+}
+
+}  // namespace
+
+bool CXmlDocument::WriteDocumentFile(const std::wstring& path, const std::wstring& text, std::wstring& result,
+                                     std::uint32_t& flags)
+{
+    result.clear();
+    flags &= ~kReservedFlags;
+    // Encoding comes first, so a text that cannot be encoded leaves an existing file as it was.
+    std::string bytes;
+    std::wstring encoding;
+    std::size_t units = 0;
+    std::wstring report;
+    if (!EncodeDocument(text, flags, bytes, encoding, units, report)) {
+        result = report;
+        return false;
+    }
+    std::FILE* file = platform::OpenFileStream(path, "wb");
+    if (!file) {
+        AddFileError(result, errno);
+        return false;
+    }
+    result = report;
     // Flushing here lets a full disk count as a failed write, not a failed close.
-    const bool written = converted && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                         std::fflush(file) == 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
     if (written)
         AddResult(result, L"write", encoding.c_str(), XRK_ENCODING | XRK_LENGTH, static_cast<long long>(units));
-    else if (converted)
+    else
         AddFileError(result, errno);
     if (std::fclose(file) != 0)
         AddFileError(result, errno);
-    flags &= ~kReservedFlags;
     return written;
 }

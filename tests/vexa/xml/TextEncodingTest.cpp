@@ -81,6 +81,18 @@ TEST(CTextConverter, WideToUtf8AndToAsciiWithLoss)
     EXPECT_FALSE(lossy);
 }
 
+TEST(CTextConverter, TheLocalesCharsetReportsLoss)
+{
+    // The test runs in the "C" locale, whose charset counts as UTF-8: only a value
+    // that is no character at all cannot be held.
+    bool lossy = true;
+    EXPECT_EQ(ToBytes(L"A\u4E2D", L"", &lossy), "A\xE4\xB8\xAD");
+    EXPECT_FALSE(lossy);
+    const wchar_t loneSurrogate[] = {L'A', static_cast<wchar_t>(0xD800), 0};
+    EXPECT_EQ(ToBytes(loneSurrogate, L"no-such-charset", &lossy), "A\xEF\xBF\xBD");
+    EXPECT_TRUE(lossy);
+}
+
 TEST(CTextConverter, MeasuringGivesTheCountThatConvertingProduces)
 {
     const std::wstring text = L"caf\u00E9 \U0001F600";

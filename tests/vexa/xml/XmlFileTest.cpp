@@ -102,6 +102,16 @@ TEST(ReadDocumentFile, MissingFileGivesFileError)
     EXPECT_EQ(document.GetResultText(), L"<file_error msg=\"No such file or directory\" n=\"2\"/>");
 }
 
+TEST(ReadDocumentFile, AFailedLoadLeavesNothingToWalk)
+{
+    CXmlDocument document;
+    ASSERT_TRUE(document.SetText(L"<Root><FileList><File/></FileList></Root>"));
+    EXPECT_FALSE(document.LoadFile(L"/nonexistent/folder/filelist.xml"));
+    EXPECT_FALSE(document.FindElement());
+    EXPECT_FALSE(document.FindChildElement());
+    EXPECT_FALSE(document.IsWellFormed());
+}
+
 TEST(ReadDocumentFile, EmptyFileReadsAsEmptyText)
 {
     testing_support::TempDir dir;
@@ -182,9 +192,13 @@ TEST(WriteDocumentFile, DeclaredEncodingsWithoutAByteConverter)
     EXPECT_EQ(FileBytes(path).substr(0, 6), std::string("<\0?\0x\0", 6));
     EXPECT_EQ(FileBytes(path).size(), 2 * document.GetText().size());
 
+    const std::string saved = FileBytes(path);
     document.SetText(L"<?xml version=\"1.0\" encoding=\"x-mac-thai\"?><a/>");
     EXPECT_FALSE(document.SaveFile(path.wstring()));
     EXPECT_EQ(document.GetResultText(), L"<converted_from encoding=\"UTF-16\" length=\"47\"/><conversion_loss/>");
+    EXPECT_EQ(FileBytes(path), saved) << "the file saved before is left as it was";
+    EXPECT_FALSE(document.SaveFile((dir.Path() / "new.xml").wstring()));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "new.xml"));
 }
 
 TEST(WriteDocumentFile, EmptyTextAndUnwritablePath)
