@@ -12,7 +12,8 @@ enum class EntryKind { File, Folder, Other };
 struct FolderEntry {
     std::wstring name;
     EntryKind kind;
-    bool hidden;  // the name starts with '.'
+    bool hidden;      // the name starts with '.'
+    bool exactName;   // the name's bytes are valid UTF-8, so `name` spells them exactly
 };
 
 // Lists folders for a depth-first walk and remembers the folders entered and not
@@ -27,8 +28,13 @@ public:
     // returns them. Every Entered is matched by one Leave.
     EnterResult Enter(const std::wstring& folder, std::vector<FolderEntry>& entries);
     void Leave();
+    // The system error code of the last Enter that failed.
+    int LastError() const { return lastError_; }
 
 private:
+    EnterResult Fail(int error);
+
+    int lastError_ = 0;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> entered_;  // device, inode
 };
 

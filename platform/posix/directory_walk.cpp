@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -43,6 +44,13 @@ bool IsDotOrDotDot(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+FolderEntry EntryOf(int folder, const dirent& entry)
+{
+    std::wstring name = WideFromUtf8(entry.d_name);
+    const bool exact = Utf8FromWide(name) == entry.d_name;
+    return {std::move(name), KindOf(folder, entry), entry.d_name[0] == '.', exact};
+}
+
 }  // namespace
 
 CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, std::vector<FolderEntry>& entries)
@@ -50,11 +58,12 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
     entries.clear();
     const int descriptor = open(Utf8FromWide(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
-        return EnterResult::Failed;
+        return Fail(errno);
     struct stat status;
     if (fstat(descriptor, &status) != 0) {
+        const int error = errno;
         close(descriptor);
-        return EnterResult::Failed;
+        return Fail(error);
     }
     const std::pair<std::uint64_t, std::uint64_t> identity(status.st_dev, status.st_ino);
     if (std::find(entered_.begin(), entered_.end(), identity) != entered_.end()) {
@@ -63,25 +72,32 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
     }
     DIR* stream = fdopendir(descriptor);
     if (!stream) {
+        const int error = errno;
         close(descriptor);
-        return EnterResult::Failed;
+        return Fail(error);
     }
     // The whole folder is read before the caller descends, so only one folder is
     // open at a time however deep the tree is.
     errno = 0;
     while (const dirent* entry = readdir(stream)) {
         if (!IsDotOrDotDot(entry->d_name))
-            entries.push_back({WideFromUtf8(entry->d_name), KindOf(dirfd(stream), *entry), entry->d_name[0] == '.'});
+            entries.push_back(EntryOf(dirfd(stream), *entry));
         errno = 0;
     }
-    const bool complete = errno == 0;
+    const int error = errno;
     closedir(stream);
-    if (!complete) {
+    if (error != 0) {
         entries.clear();
-        return EnterResult::Failed;
+        return Fail(error);
     }
     entered_.push_back(identity);
     return EnterResult::Entered;
+}
+
+CDirectoryWalk::EnterResult CDirectoryWalk::Fail(int error)
+{
+    lastError_ = error;
+    return EnterResult::Failed;
 }
 
 void CDirectoryWalk::Leave()

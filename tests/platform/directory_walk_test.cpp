@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
@@ -77,8 +79,23 @@ TEST(DirectoryWalk, AMissingFolderOrAFileFailsWithNoEntries)
     testing_support::TempDir dir;
     std::ofstream(dir.Path() / "file") << "x";
     CDirectoryWalk walk;
-    std::vector<FolderEntry> entries{{L"stale", EntryKind::File, false}};
+    std::vector<FolderEntry> entries{{L"stale", EntryKind::File, false, true}};
     EXPECT_EQ(walk.Enter((dir.Path() / "missing").wstring(), entries), CDirectoryWalk::EnterResult::Failed);
     EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(walk.LastError(), ENOENT);
     EXPECT_EQ(walk.Enter((dir.Path() / "file").wstring(), entries), CDirectoryWalk::EnterResult::Failed);
+    EXPECT_EQ(walk.LastError(), ENOTDIR);
+}
+
+TEST(DirectoryWalk, TellsWhetherANameIsSpelledExactly)
+{
+    testing_support::TempDir dir;
+    std::ofstream(dir.Path() / "\xE6\xB8\xB8\xE6\x88\x8F.pak") << "x";
+    std::ofstream(dir.Path() / "latin1-\xE9.pak") << "x";
+    CDirectoryWalk walk;
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(walk.Enter(dir.Path().wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(entries.size(), 2u);
+    for (const FolderEntry& entry : entries)
+        EXPECT_EQ(entry.exactName, entry.name == L"\u6E38\u620F.pak") << entry.name.size();
 }

@@ -38,12 +38,12 @@ ToolSwitches ReadToolSwitches(const std::vector<std::wstring>& arguments)
     return switches;
 }
 
-bool ScanToolSwitches(const std::vector<std::wstring>& arguments)
+bool ScanToolSwitches(const std::vector<std::wstring>& arguments, bool& toolFailed)
 {
     const ToolSwitches switches = ReadToolSwitches(arguments);
     if (!switches.generate)
         return false;
-    GenerateFileList(switches.force, switches.quiet, switches.skipOwnFolder);
+    toolFailed = !GenerateFileList(switches.force, switches.quiet, switches.skipOwnFolder);
     return true;
 }
 

@@ -29,7 +29,8 @@ std::wstring NormalizeArgument(const std::wstring& argument);
 ToolSwitches ReadToolSwitches(const std::vector<std::wstring>& arguments);
 
 // Runs the file-list tool when the switch g is present; true when it ran.
-bool ScanToolSwitches(const std::vector<std::wstring>& arguments);
+// toolFailed tells whether it failed to write a list.
+bool ScanToolSwitches(const std::vector<std::wstring>& arguments, bool& toolFailed);
 
 // "update" or "checkupdate" [window name] as the first argument, ignoring case;
 // anything else is RUN_NOTHING. windowName is set only in the check mode.

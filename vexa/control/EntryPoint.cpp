@@ -24,13 +24,16 @@ int FailStartUp(platform::CNamedMutex& instance, const wchar_t* logLine)
     return 1;
 }
 
-void RunJob(const std::vector<std::wstring>& arguments)
+// The process's exit code: a failed file-list tool must stop a publishing script.
+int RunJob(const std::vector<std::wstring>& arguments)
 {
-    if (ScanToolSwitches(arguments))
-        return;
+    bool toolFailed = false;
+    if (ScanToolSwitches(arguments, toolFailed))
+        return toolFailed ? 1 : 0;
     std::wstring windowName;
     if (ParseModeArguments(arguments, windowName) == RUN_CHECK)
         CheckUpdateForWindow(windowName);
+    return 0;
 }
 
 }  // namespace
@@ -52,7 +55,7 @@ int RunVexa(const std::vector<std::wstring>& arguments)
     if (!platform::InitApplicationFramework())
         return FailStartUp(instance, L"错误: MFC 初始化失败!");
 
-    RunJob(arguments);
+    const int exitCode = RunJob(arguments);
     instance.Close();
-    return 0;
+    return exitCode;
 }

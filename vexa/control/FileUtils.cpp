@@ -113,14 +113,11 @@ bool CopyNewConfig()
     return platform::CopyFileOver(GetDownloadedConfigPath(), GetLocalConfigPath());
 }
 
-bool GetFileSize(const std::wstring& path, std::uint32_t& size)
+bool GetFileSize(const std::wstring& path, std::uint64_t& size)
 {
-    std::uint64_t fullSize = 0;
     int error = 0;
-    if (platform::FileSize(path, fullSize, error)) {
-        size = static_cast<std::uint32_t>(fullSize);
+    if (platform::FileSize(path, size, error))
         return true;
-    }
     const std::wstring line = L"无法获取文件大小: " + path + L"! ErrorCode: " + std::to_wstring(error);
     std::fputs(platform::AnsiFromWide(line).c_str(), stdout);
     std::fflush(stdout);

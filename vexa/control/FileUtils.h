@@ -28,5 +28,5 @@ bool WriteNeedUpdateFile(const std::vector<std::wstring>& lines);
 // Copies the downloaded "vexa.xml" over the installed one.
 bool CopyNewConfig();
 
-// The low 32 bits of the file's size. On failure prints the reason to the console.
-bool GetFileSize(const std::wstring& path, std::uint32_t& size);
+// The file's size. On failure prints the reason to the console.
+bool GetFileSize(const std::wstring& path, std::uint64_t& size);

@@ -4,11 +4,11 @@
 
 // One file of a client version: its path below the client's root folder
 // ("/"-separated, with a leading "/"), the MD5 digest of its bytes as 32
-// lowercase hexadecimal digits, and its size (the low 32 bits of the real size).
+// lowercase hexadecimal digits, and its size in bytes (64-bit: game archives pass 2 GiB).
 class CFileListInfo {
 public:
     CFileListInfo() = default;
-    CFileListInfo(std::wstring fileName, std::wstring md5, std::int32_t size);
+    CFileListInfo(std::wstring fileName, std::wstring md5, std::int64_t size);
     CFileListInfo(const CFileListInfo&) = default;
     CFileListInfo& operator=(const CFileListInfo&) = default;
     CFileListInfo(CFileListInfo&&) = default;
@@ -17,16 +17,16 @@ public:
 
     std::wstring GetFileName() const { return fileName_; }
     std::wstring GetMd5() const { return md5_; }
-    std::int32_t GetSize() const { return size_; }
+    std::int64_t GetSize() const { return size_; }
 
     void SetFileName(const std::wstring& fileName) { fileName_ = fileName; }
     void SetMd5(const std::wstring& md5) { md5_ = md5; }
-    void SetSize(std::int32_t size) { size_ = size; }
+    void SetSize(std::int64_t size) { size_ = size; }
 
 private:
     friend class CFileList;  // compares names in place while indexing
 
     std::wstring fileName_;
     std::wstring md5_;
-    std::int32_t size_ = 0;
+    std::int64_t size_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "vexa/install/FileList.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
@@ -24,11 +23,10 @@ wchar_t FoldChar(wchar_t c)
 }
 
 // Base-10 conversion as the list has always been read: leading white space and a
-// sign, digits up to the first other character, 0 without any, clamped to 32 bits.
-std::int32_t ParseSize(const std::wstring& text)
+// sign, digits up to the first other character, 0 without any, clamped to 64 bits.
+std::int64_t ParseSize(const std::wstring& text)
 {
-    const long long value = std::wcstoll(text.c_str(), nullptr, 10);
-    return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+    return std::wcstoll(text.c_str(), nullptr, 10);
 }
 
 bool ReadField(CXmlDocument& document, const wchar_t* name, std::wstring& text)

@@ -1,5 +1,6 @@
 #include "vexa/install/FileListTool.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -33,25 +34,40 @@ bool AskToReplaceExistingList()
     return answer != platform::kAnswerCancel;
 }
 
+// What a walk leaves out besides hidden entries.
+struct Exclusions {
+    std::wstring folder;  // the updater's own folder with -s, else empty
+    std::wstring output;  // the list being replaced, which is no file of the client
+};
+
+// A name that is not UTF-8, holds a control character, or holds '\' (a separator to
+// readers elsewhere) would reach the list changed or make it unreadable.
+bool ListCanCarry(const platform::FolderEntry& entry)
+{
+    return entry.exactName && std::none_of(entry.name.begin(), entry.name.end(), [](wchar_t c) {
+               return c < 0x20 || c == L'\\' || c == 0xFFFE || c == 0xFFFF;
+           });
+}
+
 bool AddFile(CFileList& list, const std::wstring& root, const std::wstring& path, bool quiet)
 {
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;
     if (!GetFileSize(path, size))
         return false;
     // Only the leading root is cut: the same text deeper in the path is a real folder name.
-    list.Add(CFileListInfo(path.substr(root.size()), FileMd5Hex(path), static_cast<std::int32_t>(size)));
+    list.Add(CFileListInfo(path.substr(root.size()), FileMd5Hex(path), static_cast<std::int64_t>(size)));
     if (!quiet)
         Print(path + L" 生成成功!\n");
     return true;
 }
 
-// skippedFolder is empty when no folder is to be left out.
 bool CollectFolder(platform::CDirectoryWalk& walk, CFileList& list, const std::wstring& root,
-                   const std::wstring& directory, bool quiet, const std::wstring& skippedFolder)
+                   const std::wstring& directory, bool quiet, const Exclusions& excluded)
 {
     std::vector<platform::FolderEntry> entries;
     switch (walk.Enter(directory.empty() ? L"/" : directory, entries)) {
     case platform::CDirectoryWalk::EnterResult::Failed:
+        Print(L"无法读取文件夹: " + directory + L"! ErrorCode: " + std::to_wstring(walk.LastError()) + L"\n");
         return false;
     case platform::CDirectoryWalk::EnterResult::Loop:
         return true;
@@ -60,14 +76,20 @@ bool CollectFolder(platform::CDirectoryWalk& walk, CFileList& list, const std::w
     }
     bool collected = true;
     for (const platform::FolderEntry& entry : entries) {
-        if (entry.hidden)
+        if (entry.hidden || entry.kind == platform::EntryKind::Other)
             continue;
         const std::wstring path = directory + L"/" + entry.name;
-        if (entry.kind == platform::EntryKind::Folder) {
-            if (!skippedFolder.empty() && EqualIgnoringCase(path, skippedFolder))
-                continue;
-            collected = CollectFolder(walk, list, root, path, quiet, skippedFolder);
-        } else if (entry.kind == platform::EntryKind::File) {
+        if (entry.kind == platform::EntryKind::Folder && !excluded.folder.empty() &&
+            EqualIgnoringCase(path, excluded.folder))
+            continue;
+        if (entry.kind == platform::EntryKind::File && path == excluded.output)
+            continue;
+        if (!ListCanCarry(entry)) {
+            Print(L"文件名无法写入filelist.xml: " + path + L"\n");
+            collected = false;
+        } else if (entry.kind == platform::EntryKind::Folder) {
+            collected = CollectFolder(walk, list, root, path, quiet, excluded);
+        } else {
             collected = AddFile(list, root, path, quiet);
         }
         if (!collected)
@@ -83,30 +105,33 @@ bool CollectFiles(CFileList& list, const std::wstring& root, const std::wstring&
                   bool skipOwnFolder)
 {
     platform::CDirectoryWalk walk;
-    const std::wstring skippedFolder = skipOwnFolder ? WithoutTrailingSeparator(GetModuleFolder()) : std::wstring();
-    return CollectFolder(walk, list, root, directory, quiet, skippedFolder);
+    Exclusions excluded;
+    if (skipOwnFolder)
+        excluded.folder = WithoutTrailingSeparator(GetModuleFolder());
+    excluded.output = GetLocalFileListPath();
+    return CollectFolder(walk, list, root, directory, quiet, excluded);
 }
 
-void GenerateFileList(bool force, bool quiet, bool skipOwnFolder)
+bool GenerateFileList(bool force, bool quiet, bool skipOwnFolder)
 {
     if (!quiet)
         Print(L"正在生成filelist.xml,请稍后...\n");
 
+    // The old list stays until the new one is renamed over it, so a failed
+    // generation leaves the publisher the list they had.
     const std::wstring output = GetLocalFileListPath();
-    if (FileExists(output)) {
-        if (!force && !AskToReplaceExistingList())
-            return;
-        platform::RemoveFile(output);
-    }
+    if (FileExists(output) && !force && !AskToReplaceExistingList())
+        return true;
 
     CFileList list;
     const std::wstring root = WithoutTrailingSeparator(GetRootFolder());
     if (!CollectFiles(list, root, root, quiet, skipOwnFolder)) {
         if (!quiet)
             Print(L"生成失败!");
-        return;
+        return false;
     }
     const bool written = WriteFileList(list, output);
     if (!quiet)
         Print(written ? L"生成filelist.xml文件全部成功!" : L"保存filelist.xml文件失败!");
+    return written;
 }

@@ -105,15 +105,15 @@ TEST(CenterWindowInWorkArea, HalvesTruncateAndSizeIsKept)
     EXPECT_EQ(offset.top, 30 + 369 - 25);
 }
 
-TEST(GetFileSize, GivesLowThirtyTwoBitsAndPrintsTheReasonOnFailure)
+TEST(GetFileSize, GivesTheWholeSizeAndPrintsTheReasonOnFailure)
 {
     TempDir temp;
     const auto big = temp.Path() / "big.bin";
     WriteFileBytes(big, "");
     std::filesystem::resize_file(big, (std::uint64_t{1} << 32) + 5);
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;
     ASSERT_TRUE(GetFileSize(big.wstring(), size));
-    EXPECT_EQ(size, 5u);
+    EXPECT_EQ(size, (std::uint64_t{1} << 32) + 5);
 
     const std::wstring missing = (temp.Path() / "missing.bin").wstring();
     testing::internal::CaptureStdout();

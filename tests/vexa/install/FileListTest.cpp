@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cwctype>
 #include <fstream>
 #include <iterator>
@@ -129,6 +130,16 @@ TEST(FileListFormat, TwoEntriesAreWrittenByteForByteAndReadBack)
     ExpectSameEntries(ReadBack(path), list);
 }
 
+TEST(FileListFormat, SizesOfTwoGibibytesAndMoreAreWrittenWhole)
+{
+    testing_support::TempDir dir;
+    const auto path = dir.Path() / "filelist.xml";
+    const std::int64_t big = (std::int64_t{5} << 30) + 7;
+    ASSERT_TRUE(WriteFileList(ListOf({CFileListInfo(L"/big.pak", L"m", big)}), path.wstring()));
+    EXPECT_NE(ReadBytes(path).find("<Size>5368709127</Size>"), std::string::npos);
+    ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/big.pak", L"m", big)}));
+}
+
 TEST(FileListFormat, TheEmptyListHasAnEmptyFileListElement)
 {
     testing_support::TempDir dir;
@@ -193,7 +204,7 @@ TEST(FileListRead, AcceptsOtherRootNamesWhitespaceAndForeignElements)
     ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/a", L"AB", 12), CFileListInfo(L"/b", L"cd", 0)}));
 }
 
-TEST(FileListRead, FieldsAreSearchedInOrderAndSizesClamped)
+TEST(FileListRead, FieldsAreSearchedInOrderAndSizesClampedTo64Bits)
 {
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
@@ -202,8 +213,10 @@ TEST(FileListRead, FieldsAreSearchedInOrderAndSizesClamped)
                      "<File><Md5>m</Md5><Size>9</Size></File>"
                      "<File><FileName>/big</FileName><Md5>m</Md5><Size>99999999999</Size></File>"
                      "<File><FileName>/small</FileName><Md5>m</Md5><Size>-99999999999</Size></File>"
+                     "<File><FileName>/huge</FileName><Md5>m</Md5><Size>99999999999999999999</Size></File>"
                      "</FileList></Root>");
     ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/sizefirst", L"m", 0), CFileListInfo(),
-                                              CFileListInfo(L"/big", L"m", 2147483647),
-                                              CFileListInfo(L"/small", L"m", -2147483647 - 1)}));
+                                              CFileListInfo(L"/big", L"m", 99999999999),
+                                              CFileListInfo(L"/small", L"m", -99999999999),
+                                              CFileListInfo(L"/huge", L"m", INT64_MAX)}));
 }

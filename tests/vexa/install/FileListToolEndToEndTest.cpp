@@ -32,7 +32,7 @@ const std::string kQuestionBox =
 class FileListToolTest : public ::testing::Test {
 protected:
     // Runs the updater with the given switches; answers are the question box's script.
-    std::string RunTool(std::vector<std::string> switches, const std::string& answers = "")
+    std::string RunTool(std::vector<std::string> switches, const std::string& answers = "", int exitCode = 0)
     {
         WriteFileBytes(runtime.Path() / "answers.txt", answers);
         ChildOptions options;
@@ -43,7 +43,7 @@ protected:
                                {"VEXA_UI_LOG", Transcript().string()}};
         ChildProcess vexa(tree.Program().string(), options);
         EXPECT_TRUE(vexa.Wait(60s));
-        EXPECT_EQ(vexa.ExitCode(), 0);
+        EXPECT_EQ(vexa.ExitCode(), exitCode);
         return vexa.Stdout();
     }
 
@@ -87,7 +87,7 @@ TEST_F(FileListToolTest, ListsTheWholeTreeWithDigestsAndReportsEachFile)
     for (const CFileListInfo& entry : list) {
         const auto path = tree.Root().wstring() + entry.GetFileName();
         EXPECT_EQ(entry.GetMd5(), FileMd5Hex(path));
-        EXPECT_EQ(entry.GetSize(), static_cast<std::int32_t>(std::filesystem::file_size(path)));
+        EXPECT_EQ(entry.GetSize(), static_cast<std::int64_t>(std::filesystem::file_size(path)));
     }
 
     ASSERT_EQ(out.rfind(kStarting, 0), 0u);
@@ -164,17 +164,19 @@ TEST_F(FileListToolTest, AListThatCannotBeSavedIsReported)
     AddClientFiles();
     // The temporary file's place is taken by a folder (hidden, so never listed).
     std::filesystem::create_directory(tree.ModuleFolder() / ".filelist.xml.new");
-    const std::string out = RunTool({"-g", "-s"});
+    const std::string out = RunTool({"-g", "-s"}, "", 1);
     EXPECT_TRUE(out.ends_with("保存filelist.xml文件失败!")) << out;
     EXPECT_FALSE(std::filesystem::exists(Output()));
 }
 
-TEST_F(FileListToolTest, AFolderThatCannotBeReadStopsTheGenerationAndWritesNoList)
+TEST_F(FileListToolTest, AFailedGenerationKeepsTheOldListAndExitsNonZero)
 {
     AddClientFiles();
     WriteFileBytes(Output(), "old list");
     ASSERT_TRUE(MakeFoldersTooDeepToOpen(tree.Root() / "data"));
-    const std::string out = RunTool({"-g", "-f"});
-    EXPECT_TRUE(out.ends_with("生成失败!")) << out;
-    EXPECT_FALSE(std::filesystem::exists(Output())) << "the old list was deleted before the walk";
+    const std::string out = RunTool({"-g", "-f"}, "", 1);
+    EXPECT_NE(out.find("无法读取文件夹: " + (tree.Root() / "data").string()), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with("! ErrorCode: 36\n生成失败!")) << out;
+    EXPECT_EQ(ReadFileBytes(Output()), "old list");
 }
+

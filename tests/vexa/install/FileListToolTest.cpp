@@ -57,10 +57,10 @@ TEST(CollectFiles, ListsVisibleFilesDepthFirstWithDigestsAndSizes)
     const std::wstring rootText = root.wstring();
     ASSERT_TRUE(CollectFiles(list, rootText, rootText, true, false));
 
-    std::map<std::wstring, std::pair<std::wstring, std::int32_t>> byName;
+    std::map<std::wstring, std::pair<std::wstring, std::int64_t>> byName;
     for (const CFileListInfo& entry : list)
         byName[entry.GetFileName()] = {entry.GetMd5(), entry.GetSize()};
-    const std::map<std::wstring, std::pair<std::wstring, std::int32_t>> expected = {
+    const std::map<std::wstring, std::pair<std::wstring, std::int64_t>> expected = {
         {L"/mox.exe", {L"900150983cd24fb0d6963f7d28e17f72", 3}},
         {L"/vexa/vexa.exe", {L"d41d8cd98f00b204e9800998ecf8427e", 0}},
         {L"/data/a&b.pak", {L"a6bb7bde3251ca2d810d32dadd9e8ae7", 5000}},
@@ -105,4 +105,38 @@ TEST(CollectFiles, AFolderThatCannotBeOpenedStopsTheWalk)
 
     CFileList list;
     EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+}
+
+TEST(CollectFiles, AFolderThatCannotBeOpenedIsNamedWithItsError)
+{
+    testing_support::TempDir dir;
+    ASSERT_TRUE(MakeFoldersTooDeepToOpen(dir.Path()));
+    CFileList list;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind("无法读取文件夹: " + dir.Path().string() + "/", 0), 0u) << out;
+    EXPECT_TRUE(out.ends_with("! ErrorCode: 36\n")) << out;
+}
+
+TEST(CollectFiles, NamesTheListCannotCarryStopTheWalk)
+{
+    for (const std::string name : {"bad\xFF.pak", "bell\x07.pak", "back\\slash.pak", "tab\there"}) {
+        testing_support::TempDir dir;
+        WriteFile(dir.Path() / "fine.pak", "1");
+        std::filesystem::create_directory(dir.Path() / "sub");
+        WriteFile(dir.Path() / "sub" / name, "2");
+        CFileList list;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false)) << name;
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.rfind("文件名无法写入filelist.xml: " + dir.Path().string() + "/sub/", 0), 0u) << out;
+    }
+    // A folder's name reaches every FileName below it.
+    testing_support::TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "line\nbreak");
+    CFileList list;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("文件名无法写入filelist.xml"), std::string::npos);
 }
