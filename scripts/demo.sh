@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" --target vexa mox-sample-client cquill
+cmake --build "$build" -j "$(nproc)" --target vexa vexa-sign mox-sample-client cquill
 echo "vexa:        $build/bin/vexa"
 echo "libcquill:   $build/lib/libcquill.so"
 
@@ -43,6 +43,10 @@ echo
 echo "== update server: nginx on 127.0.0.1:$port publishes version 1.1.0"
 mkdir -p "$work/site/MOXUpdate/MOX"
 config 1.1.0 1.0.0 > "$work/site/MOXUpdate/MOX/vexa.xml"
+echo "== the publisher signs it: vexa-sign keygen, vexa-sign sign (writes vexa.xml.sig beside it)"
+mkdir -p "$work/keys"
+"$build/bin/vexa-sign" keygen "$work/keys" >/dev/null
+"$build/bin/vexa-sign" sign "$work/keys/update.key" "$work/site/MOXUpdate/MOX/vexa.xml" >/dev/null
 cat > "$work/nginx.conf" <<CONF
 daemon off;
 master_process off;
@@ -71,6 +75,8 @@ echo "== installed client: version 1.0.0 in $work/game, the updater in $work/gam
 mkdir -p "$work/game/vexa"
 cp "$build/bin/vexa" "$work/game/vexa/vexa"
 config 1.0.0 0.0.0 > "$work/game/vexa/vexa.xml"
+echo "   with the publisher's public key: $work/game/vexa/update.pub"
+cp "$work/keys/update.pub" "$work/game/vexa/update.pub"
 
 # Windows and the single-instance lock of this demo stay in its own folder.
 export XDG_RUNTIME_DIR="$work/run"
@@ -84,10 +90,16 @@ sleep 0.5
 echo "== vexa checkupdate \"MOX Demo\""
 "$work/game/vexa/vexa" checkupdate "MOX Demo" </dev/null
 echo "   exit code $?"
+
+echo "== someone between server and player rewrites vexa.xml into a forced 9.9.9; vexa checkupdate again"
+config 9.9.9 9.9.9 > "$work/site/MOXUpdate/MOX/vexa.xml"
+"$work/game/vexa/vexa" checkupdate "MOX Demo" </dev/null
+echo "   exit code $?"
 sleep 0.5
 
 echo
 echo "== what the client's window received (message 1033 = WM_USER+9; wparam 0 optional, 1 forced, 2 none, 3 check failed)"
+echo "   the signed check finds the optional update; the rewritten file is refused"
 cat "$work/client.out"
 echo
 echo "== the updater's log, $work/game/vexa/log/update.log (UTF-16LE on disk)"

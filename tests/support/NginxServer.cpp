@@ -132,7 +132,8 @@ void NginxServer::Stop()
 
 std::string NginxServer::BaseUrl() const
 {
-    return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) + "/";
+    const std::string scheme = tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:";
+    return scheme + std::to_string(port_) + "/";
 }
 
 void NginxServer::Publish(const std::string& relativePath, const std::string& content) const
