@@ -4,18 +4,26 @@
 
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
 namespace platform {
 
+namespace posix {
+class CInterruptWatch;
+}
+
 // Draws boxes and dialogs on the console. On a terminal each open dialog is its title,
 // labels and bars, redrawn in place; otherwise a bar prints a line only when it crosses
 // a whole ten per cent. Questions are asked when standard input is a terminal; without
-// one every box takes its default answer, so nothing blocks.
+// one every box takes its default answer, so nothing blocks. While a dialog with a
+// button is open, Ctrl+C presses that button (a progress dialog's Cancel); with none
+// open it ends the program as usual.
 class CConsoleUi : public IUiBackend {
 public:
     CConsoleUi();
+    ~CConsoleUi() override;
     // For tests: where the output goes and what it is taken to be.
     CConsoleUi(std::ostream& out, std::istream& in, bool interactive, bool terminal);
 
@@ -34,6 +42,8 @@ private:
     };
 
     int AskTerminal(unsigned style);
+    bool PressCancel();
+    void WatchInterrupts(const DialogView& dialog);
     void Draw(const DialogView& dialog);
     void ReportTenths(const DialogView& dialog, int controlId);
 
@@ -45,6 +55,12 @@ private:
     std::map<WindowHandle, Shown> m_shown;
     // The dialog drawn last, when nothing was printed after it; 0 otherwise.
     WindowHandle m_below = 0;
+    // The open dialog whose button Ctrl+C presses.
+    WindowHandle m_cancelDialog = 0;
+    int m_cancelButton = 0;
+    bool m_asking = false;
+    std::mutex m_watchLock;
+    std::unique_ptr<posix::CInterruptWatch> m_watch;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/dialog_view.h"
 #include "platform/message_box.h"
+#include "platform/posix/interrupt_watch.h"
 #include "platform/text.h"
 
 #include <unistd.h>
@@ -99,18 +100,28 @@ std::vector<std::string> DialogLines(const DialogView& dialog)
 CConsoleUi::CConsoleUi() : CConsoleUi(std::cout, std::cin, isatty(STDIN_FILENO) == 1, isatty(STDOUT_FILENO) == 1) {}
 
 CConsoleUi::CConsoleUi(std::ostream& out, std::istream& in, bool interactive, bool terminal)
-    : m_out(out), m_in(in), m_interactive(interactive), m_terminal(terminal)
+    : m_out(out), m_in(in), m_interactive(interactive), m_terminal(terminal), m_watch(std::make_unique<posix::CInterruptWatch>())
 {
 }
 
+CConsoleUi::~CConsoleUi() = default;
+
+// The question is read without holding the lock, so that a Ctrl+C meanwhile is seen
+// (and ignored) instead of waiting behind it.
 int CConsoleUi::ShowMessageBox(const std::wstring& text, const std::wstring& title, unsigned style, int)
 {
+    {
+        std::lock_guard hold(m_lock);
+        m_below = 0;
+        m_out << "[" << Utf8FromWide(title) << "] " << Utf8FromWide(text) << std::endl;
+        if (!m_interactive)
+            return DefaultAnswer(style);
+        m_asking = true;
+    }
+    const int answer = AskTerminal(style);
     std::lock_guard hold(m_lock);
-    m_below = 0;
-    m_out << "[" << Utf8FromWide(title) << "] " << Utf8FromWide(text) << std::endl;
-    if (!m_interactive)
-        return DefaultAnswer(style);
-    return AskTerminal(style);
+    m_asking = false;
+    return answer;
 }
 
 // An empty reply or the end of input is no answer: the box's default (No for a question).
@@ -126,20 +137,69 @@ int CConsoleUi::AskTerminal(unsigned style)
     }
 }
 
+// Ctrl+C is taken over before the dialog shows, so it can never end the program while
+// the user sees a Cancel button.
 void CConsoleUi::DialogOpened(const DialogView& dialog)
 {
+    WatchInterrupts(dialog);
     std::lock_guard hold(m_lock);
     m_shown[dialog.handle] = {};
     if (m_terminal)
         Draw(dialog);
 }
 
+// The watch is stopped outside the lock: its thread may be waiting for the lock.
 void CConsoleUi::DialogEnded(const DialogView& dialog, int)
 {
-    std::lock_guard hold(m_lock);
-    m_shown.erase(dialog.handle);
-    if (m_below == dialog.handle)
-        m_below = 0;
+    bool wasCancelTarget = false;
+    {
+        std::lock_guard hold(m_lock);
+        m_shown.erase(dialog.handle);
+        if (m_below == dialog.handle)
+            m_below = 0;
+        wasCancelTarget = m_cancelDialog == dialog.handle;
+        if (wasCancelTarget)
+            m_cancelDialog = 0;
+    }
+    if (wasCancelTarget) {
+        std::lock_guard hold(m_watchLock);
+        m_watch->Stop();
+    }
+}
+
+void CConsoleUi::WatchInterrupts(const DialogView& dialog)
+{
+    const auto button = std::find_if(dialog.controls.begin(), dialog.controls.end(),
+                                     [](const ControlView& control) { return control.kind == ControlKind::Button; });
+    if (button == dialog.controls.end())
+        return;
+    {
+        std::lock_guard hold(m_lock);
+        m_cancelDialog = dialog.handle;
+        m_cancelButton = button->id;
+    }
+    std::lock_guard hold(m_watchLock);
+    if (!m_watch->Running())
+        m_watch->Start([this] { return PressCancel(); });
+}
+
+// Declines when the dialog is gone (taken down without ending), so Ctrl+C then ends
+// the program. Pressed while the question is open, it is ignored.
+bool CConsoleUi::PressCancel()
+{
+    WindowHandle dialog = 0;
+    int button = 0;
+    {
+        std::lock_guard hold(m_lock);
+        if (m_asking)
+            return true;
+        dialog = m_cancelDialog;
+        button = m_cancelButton;
+    }
+    if (!DialogExists(dialog))
+        return false;
+    PostDialogCommand(dialog, button);
+    return true;
 }
 
 void CConsoleUi::TextChanged(const DialogView& dialog, int)

@@ -15,6 +15,14 @@ extern char** environ;
 namespace testing_support {
 namespace {
 
+void MakePipe(int fds[2])
+{
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+}
+
+}  // namespace
+
 std::vector<std::string> MergedEnvironment(const std::vector<std::pair<std::string, std::string>>& extra)
 {
     std::map<std::string, std::string> merged;
@@ -40,14 +48,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     pointers.push_back(nullptr);
     return pointers;
 }
-
-void MakePipe(int fds[2])
-{
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-}
-
-}  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, ChildOptions options)
 {

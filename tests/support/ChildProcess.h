@@ -20,6 +20,11 @@ struct ChildOptions {
     std::string input;
 };
 
+// The test's own environment with the extra entries added or replaced, as
+// "NAME=value" texts; and a null-terminated pointer array over texts, for exec.
+std::vector<std::string> MergedEnvironment(const std::vector<std::pair<std::string, std::string>>& extra);
+std::vector<char*> Pointers(std::vector<std::string>& texts);
+
 // A program started by a test, its standard output and error captured. The child
 // is killed and reaped when the object goes away.
 class ChildProcess {

@@ -1,0 +1,82 @@
+#include "platform/clock.h"
+#include "platform/locale.h"
+#include "vexa/download/DialogThreads.h"
+#include "vexa/download/DownloadUiState.h"
+#include "vexa/download/ProgressFunctions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr unsigned kControlsReadyMilliseconds = 200;
+
+struct Progress {
+    int total = 0;
+    int step = 1;
+    unsigned delayMilliseconds = 0;
+};
+
+// Reports done = 0, step, 2 step ... total, as libcurl would, until cancelled.
+void Feed(const Progress& progress, int (*report)(void*, double, double, double, double))
+{
+    for (int done = 0; !g_downloadUiState.cancelled; done = std::min(done + progress.step, progress.total)) {
+        report(nullptr, progress.total, done, 0, 0);
+        platform::SleepMilliseconds(progress.delayMilliseconds);
+        if (done == progress.total)
+            break;
+    }
+}
+
+void RunSingle(const Progress& progress)
+{
+    platform::CDialogThread& thread = StartDownloadDialogThread();
+    platform::SleepMilliseconds(kControlsReadyMilliseconds);
+    Feed(progress, OnSingleProgress);
+    if (!g_downloadUiState.cancelled)
+        thread.Wait();
+}
+
+void RunFiles(const Progress& progress, int files)
+{
+    platform::CDialogThread& thread = StartDownloadFilesDialogThread();
+    platform::SleepMilliseconds(kControlsReadyMilliseconds);
+    for (int file = 1; file <= files && !g_downloadUiState.cancelled; ++file) {
+        g_downloadUiState.filePercent = 0;
+        Feed(progress, OnFileProgress);
+        if (!g_downloadUiState.cancelled)
+            StepOverallProgress(file, files);
+    }
+    if (!g_downloadUiState.cancelled)
+        thread.Wait();
+}
+
+int Number(const char* text)
+{
+    return std::atoi(text);
+}
+
+}  // namespace
+
+// vexa-dialog-probe single <total> <step> <delay ms>          the single download dialog
+// vexa-dialog-probe files <count> <total> <step> <delay ms>   the two-bar dialog
+// vexa-dialog-probe idle <ms>                                 no dialog, just waiting
+// Prints "cancelled" and exits with 3 when the user cancelled, else "done" and 0.
+int main(int argc, char** argv)
+{
+    platform::SetChineseLocale();
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "single" && argc == 5)
+        RunSingle({Number(argv[2]), Number(argv[3]), static_cast<unsigned>(Number(argv[4]))});
+    else if (mode == "files" && argc == 6)
+        RunFiles({Number(argv[3]), Number(argv[4]), static_cast<unsigned>(Number(argv[5]))}, Number(argv[2]));
+    else if (mode == "idle" && argc == 3)
+        platform::SleepMilliseconds(static_cast<unsigned>(Number(argv[2])));
+    else
+        return 2;
+    std::puts(g_downloadUiState.cancelled ? "cancelled" : "done");
+    std::fflush(stdout);
+    return g_downloadUiState.cancelled ? 3 : 0;
+}
