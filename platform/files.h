@@ -22,6 +22,9 @@ int DeleteTree(const std::wstring& path);
 // Deletes one file (never a folder). False when it could not be deleted.
 bool RemoveFile(const std::wstring& path);
 
+// Deletes one file if it is there. True when none is left: deleted, or never there.
+bool RemoveFileIfPresent(const std::wstring& path);
+
 // Size of a regular file. On failure returns false and sets error to the error number.
 bool FileSize(const std::wstring& path, std::uint64_t& size, int& error);
 

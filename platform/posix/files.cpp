@@ -101,6 +101,11 @@ bool RemoveFile(const std::wstring& path)
     return unlink(NativePath(path).c_str()) == 0;
 }
 
+bool RemoveFileIfPresent(const std::wstring& path)
+{
+    return unlink(NativePath(path).c_str()) == 0 || errno == ENOENT;
+}
+
 bool FileSize(const std::wstring& path, std::uint64_t& size, int& error)
 {
     const FileDescriptor fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));

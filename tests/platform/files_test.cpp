@@ -85,6 +85,9 @@ TEST(FolderTree, CreateWithParentsThenDeleteEverythingBelow)
     EXPECT_FALSE(platform::CreateFolders((temp.Path() / "plain").wstring()));
     EXPECT_FALSE(platform::RemoveFile((temp.Path() / "outside").wstring()));
     EXPECT_TRUE(platform::RemoveFile((temp.Path() / "plain").wstring()));
+    // Only "not there" counts as gone; a folder in the file's place does not.
+    EXPECT_TRUE(platform::RemoveFileIfPresent((temp.Path() / "plain").wstring()));
+    EXPECT_FALSE(platform::RemoveFileIfPresent((temp.Path() / "outside").wstring()));
 }
 
 }  // namespace

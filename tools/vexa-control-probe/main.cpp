@@ -2,6 +2,7 @@
 #include "platform/locale.h"
 #include "platform/named_mutex.h"
 #include "platform/text.h"
+#include "vexa/control/ClientStart.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/UpdateLog.h"
 
@@ -11,6 +12,7 @@
 
 // vexa-control-probe log [line...]        each line becomes one log line
 // vexa-control-probe needupdate [line...] writes "needupdate.txt" with the lines
+// vexa-control-probe open <file> <params>  OpenInRootFolder
 // vexa-control-probe lock <name>          prints "held" and keeps the mutex, "exists", or
 //                                          "error: " and why the lock cannot be opened
 int main(int argc, char** argv)
@@ -30,6 +32,10 @@ int main(int argc, char** argv)
     }
     if (mode == "needupdate")
         return WriteNeedUpdateFile(lines) ? 0 : 1;
+    if (mode == "open" && lines.size() == 2) {
+        OpenInRootFolder(lines[0], lines[1]);
+        return 0;
+    }
     if (mode == "lock" && lines.size() == 1) {
         platform::CNamedMutex mutex(lines[0]);
         if (!mutex.Error().empty()) {

@@ -2,9 +2,45 @@
 
 #include "platform/process.h"
 #include "vexa/control/ModuleFolders.h"
+#include "vexa/control/TextUtils.h"
+#include "vexa/control/UpdateLog.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The name comes from "vexa.xml", which updates may bring from the server: it may
+// name only something inside the root folder.
+bool StaysInsideRoot(const std::wstring& name)
+{
+    const bool driveLetter = name.size() >= 2 && name[1] == L':';
+    if (name.starts_with(L'/') || driveLetter)
+        return false;
+    std::vector<std::wstring> components;
+    SplitString(name, L'/', components);
+    int depth = 0;
+    for (const std::wstring& component : components) {
+        if (component == L"..")
+            --depth;
+        else if (component != L".")
+            ++depth;
+        if (depth < 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 void OpenInRootFolder(const std::wstring& fileName, const std::wstring& parameters)
 {
+    std::wstring name = fileName;
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+    if (!StaysInsideRoot(name)) {
+        WriteLog(L"启动程序不在客户端目录内,不予启动: %s", LogValue(fileName).c_str());
+        return;
+    }
     const std::wstring root = GetRootFolder();
-    platform::ShellOpen(root + fileName, parameters, root);
+    platform::ShellOpen(root + name, parameters, root);
 }

@@ -5,7 +5,6 @@
 #include "vexa/install/FileListTool.h"
 
 #include <algorithm>
-#include <cwctype>
 
 std::vector<std::wstring> WidenArguments(int argc, char** argv)
 {
@@ -19,10 +18,7 @@ std::wstring NormalizeArgument(const std::wstring& argument)
 {
     std::wstring text = argument;
     std::replace(text.begin(), text.end(), L'-', L' ');
-    while (!text.empty() && std::iswspace(text.back()))
-        text.pop_back();
-    const auto first = std::find_if(text.begin(), text.end(), [](wchar_t c) { return !std::iswspace(c); });
-    return std::wstring(first, text.end());
+    return TrimWhiteSpace(text);
 }
 
 ToolSwitches ReadToolSwitches(const std::vector<std::wstring>& arguments)

@@ -55,6 +55,9 @@ std::wstring GetPathDir(const std::wstring& path)
 void EnsurePathDir(const std::wstring& path)
 {
     std::wstring folder = GetPathDir(path);
+    // A bare name has no folder part; a folder of its name would block the file.
+    if (folder.back() != L'/' && folder.back() != L'\\')
+        return;
     for (auto& c : folder)
         if (c == L'\\')
             c = L'/';

@@ -42,9 +42,12 @@ void LogVerdict(UpdateType type)
 bool CheckForUpdate(UpdateType& type)
 {
     const std::wstring path = GetUpdateConfig().DownloadedPath();
-    if (FileExists(path))
-        platform::RemoveFile(path);
-
+    // The download appends: a copy that stays would have the new one resumed onto it.
+    if (!platform::RemoveFileIfPresent(path)) {
+        type = UPDATE_CHECK_FAILED;
+        WriteLog(L"无法删除旧的vexa.xml文件: %s", path.c_str());
+        return false;
+    }
     if (!DownloadPublishedConfig(path)) {
         type = UPDATE_CHECK_FAILED;
         WriteLog(L"下载vexa.xml文件失败");
@@ -68,5 +71,6 @@ void CheckUpdateForWindow(const std::wstring& windowName)
     UpdateType type = UPDATE_NONE;
     CheckForUpdate(type);
     LogVerdict(type);
-    platform::PostWindowMessage(*window, {WM_UPDATE_RESULT, static_cast<std::uint64_t>(type), 0});
+    if (!platform::PostWindowMessage(*window, {WM_UPDATE_RESULT, static_cast<std::uint64_t>(type), 0}))
+        WriteLog(L"无法发送检测结果到主窗口,windowName:%s", windowName.c_str());
 }

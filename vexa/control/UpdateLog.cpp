@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <ctime>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
 const std::size_t kMessageLimit = 1000;
 const std::size_t kTimestampLimit = 128;
+const std::size_t kLogValueLimit = 256;
 const std::uint64_t kMebibyte = 1048576;
 const std::uint64_t kLargestKeptMebibytes = 10;
 const wchar_t* const kRule = L"-----------------------------------";
@@ -55,6 +57,27 @@ void DeleteIfTooLarge(const std::wstring& path)
     int error = 0;
     if (platform::FileSize(path, size, error) && size / kMebibyte > kLargestKeptMebibytes)
         platform::RemoveFile(path);
+}
+
+bool IsControl(wchar_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029;
+}
+
+std::wstring EscapeControls(const std::wstring& message)
+{
+    std::wstring escaped;
+    escaped.reserve(message.size());
+    for (const wchar_t c : message) {
+        if (!IsControl(c)) {
+            escaped += c;
+            continue;
+        }
+        wchar_t code[8];
+        std::swprintf(code, std::size(code), c > 0xFF ? L"\\x%04X" : L"\\x%02X", static_cast<unsigned>(c));
+        escaped += code;
+    }
+    return escaped;
 }
 
 }  // namespace
@@ -110,5 +133,12 @@ void WriteLog(const wchar_t* format, ...)
     const bool fits = platform::FormatWindowsWide(message, kMessageLimit, format, args);
     va_end(args);
     if (fits)
-        log.WriteLine(message);
+        log.WriteLine(EscapeControls(message));
+}
+
+std::wstring LogValue(const std::wstring& value)
+{
+    if (value.size() <= kLogValueLimit)
+        return value;
+    return value.substr(0, kLogValueLimit) + L"...";
 }

@@ -26,5 +26,10 @@ private:
 CUpdateLog& GetUpdateLog();
 
 // Formats (Windows wide printf conventions: %s takes a wide string) and appends one
-// line. A message of 1,000 characters or more is dropped.
+// line. A message of 1,000 characters or more is dropped. Control characters are
+// written as "\xNN", so no value can start a line of its own.
 void WriteLog(const wchar_t* format, ...);
+
+// A value from outside (the server, a file list) cut to a length that leaves its
+// log line well under the limit; a cut value ends in "...".
+std::wstring LogValue(const std::wstring& value);

@@ -5,7 +5,6 @@
 #include "vexa/control/UpdateLog.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <limits>
 #include <vector>
 
@@ -27,7 +26,7 @@ bool SplitVersion(const std::wstring& version, std::vector<std::wstring>& pieces
 std::int32_t VersionNumber(const std::wstring& piece)
 {
     std::size_t i = 0;
-    while (i < piece.size() && std::iswspace(piece[i]))
+    while (i < piece.size() && IsWhiteSpace(piece[i]))
         ++i;
     bool negative = false;
     if (i < piece.size() && (piece[i] == L'+' || piece[i] == L'-'))
@@ -67,7 +66,8 @@ bool DecideUpdateType(UpdateType& type)
 
     int order = 0;
     if (!CompareVersion(minimum, installed, order)) {
-        WriteLog(L"版本信息有误,新版本最小版本号: %s, 当前版本号: %s", minimum.c_str(), installed.c_str());
+        WriteLog(L"版本信息有误,新版本最小版本号: %s, 当前版本号: %s", LogValue(minimum).c_str(),
+                 LogValue(installed).c_str());
         return false;
     }
     if (order > 0) {
@@ -76,7 +76,7 @@ bool DecideUpdateType(UpdateType& type)
     }
     order = 0;
     if (!CompareVersion(newest, installed, order)) {
-        WriteLog(L"版本信息有误,新版本版本号: %s, 当前版本号: %s", newest.c_str(), installed.c_str());
+        WriteLog(L"版本信息有误,新版本版本号: %s, 当前版本号: %s", LogValue(newest).c_str(), LogValue(installed).c_str());
         return false;
     }
     type = order > 0 ? UPDATE_OPTIONAL : UPDATE_NONE;

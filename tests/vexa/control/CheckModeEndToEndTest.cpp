@@ -51,6 +51,50 @@ TEST_F(CheckModeTest, NoneWhenTheInstalledVersionIsCurrentAndTheDownloadedCopySt
     EXPECT_EQ(server.AccessLog().find("range=bytes"), std::string::npos);
 }
 
+// chattr +a: the file can be appended to but not deleted, even by root.
+class AppendOnly {
+public:
+    explicit AppendOnly(std::filesystem::path path) : path_(std::move(path)) { set_ = Chattr("+a"); }
+    ~AppendOnly()
+    {
+        if (set_)
+            Chattr("-a");
+    }
+    bool IsSet() const { return set_; }
+
+private:
+    bool Chattr(const std::string& flag) const
+    {
+        ChildOptions options;
+        options.arguments = {flag, path_.string()};
+        ChildProcess chattr("/usr/bin/chattr", options);
+        return chattr.Wait(10s) && chattr.ExitCode() == 0;
+    }
+    std::filesystem::path path_;
+    bool set_ = false;
+};
+
+TEST_F(CheckModeTest, StaleCopyThatCannotBeDeletedFailsTheCheck)
+{
+    Install("1.0.0");
+    PublishVersion("1.0.0", "1.0.0");
+    // The stale copy is the head of a same-sized document naming 9.9.9: resuming the
+    // published copy onto it would complete it into a forced update.
+    const std::string stale = Config(SelfUrl(), "9.9.9", "9.9.9");
+    const auto path = tree.ModuleFolder() / "tempDownload" / "vexa.xml";
+    std::filesystem::create_directories(path.parent_path());
+    WriteFileBytes(path, stale.substr(0, stale.find("</CurVersion>")));
+    const AppendOnly appendOnly(path);
+    if (!appendOnly.IsSet())
+        GTEST_SKIP() << "chattr +a is not available here";
+
+    auto client = OpenClientWindow("My Game");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"无法删除旧的vexa.xml文件: " + platform::WideFromUtf8(path.string())));
+    EXPECT_EQ(server.AccessLog(), "");
+}
+
 TEST_F(CheckModeTest, UnreachableServerReportsAFailedCheck)
 {
     Install("1.0.0", "http://127.0.0.1:" + std::to_string(testing_support::FreeLoopbackPort()) + "/MOXUpdate");
@@ -92,6 +136,38 @@ TEST_F(CheckModeTest, MissingWindowIsLoggedAndNothingIsFetched)
     EXPECT_TRUE(Logged(L"无法找到主窗口的句柄,windowName:Nobody Here"));
     EXPECT_EQ(Log().find(Utf16Le(L"检测")), std::string::npos);
     EXPECT_EQ(server.AccessLog(), "");
+}
+
+TEST_F(CheckModeTest, ServerVersionCannotForgeLogLinesAndIsCutToFit)
+{
+    Install("1.0.0");
+    // 37 characters of forged record, then padding far beyond the line limit.
+    PublishVersion("1.0&#13;&#10;Thu Jan  1 00:00:00 2026: forged" + std::string(1500, 'x'), "1.0.0");
+    auto client = OpenClientWindow("My Game");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"版本信息有误,新版本版本号: 1.0\\x0D\\x0AThu Jan  1 00:00:00 2026: forged" +
+                       std::wstring(256 - 37, L'x') + L"..., 当前版本号: 1.0.0"));
+    EXPECT_EQ(Log().find(Utf16Le(L"\r\nThu Jan")), std::string::npos);
+}
+
+TEST_F(CheckModeTest, ResultThatCannotBePostedIsLogged)
+{
+    Install("1.0.0");
+    PublishVersion("1.0.0", "1.0.0");
+    // A window that never reads: its queue fills up.
+    platform::CMessageWindow window(L"Busy Game");
+    ASSERT_TRUE(window.IsOpen());
+    const auto handle = platform::FindWindowByTitle(L"Busy Game");
+    ASSERT_TRUE(handle);
+    int queued = 0;
+    while (queued < 100000 && platform::PostWindowMessage(*handle, {1, 0, 0}))
+        ++queued;
+    ASSERT_LT(queued, 100000);
+
+    EXPECT_EQ(RunVexa({"checkupdate", "Busy Game"}), 0);
+    EXPECT_TRUE(Logged(L"当前版本是最新版本，不需要更新!"));
+    EXPECT_TRUE(Logged(L"无法发送检测结果到主窗口,windowName:Busy Game"));
 }
 
 // A peer that takes the connection and never answers keeps the first updater busy.

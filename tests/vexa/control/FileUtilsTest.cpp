@@ -1,6 +1,8 @@
+#include "vexa/control/CommandLine.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/ModuleFolders.h"
 #include "vexa/control/TextUtils.h"
+#include "vexa/control/Versions.h"
 #include "vexa/control/WindowPlacement.h"
 
 #include "tests/support/ClientTree.h"
@@ -65,6 +67,16 @@ TEST(FolderOperations, EnsurePathDirCreatesParentsAndDeleteTreeRemovesThemAgain)
     EXPECT_FALSE(FileExists(base + L"/one/"));
 }
 
+TEST(FolderOperations, EnsurePathDirOfABareNameCreatesNothing)
+{
+    TempDir temp;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(temp.Path());
+    EnsurePathDir(L"plain.txt");
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
+}
+
 TEST(SplitString, TrimsPiecesAndDropsEmptyOnes)
 {
     std::vector<std::wstring> pieces{L"stale"};
@@ -74,6 +86,23 @@ TEST(SplitString, TrimsPiecesAndDropsEmptyOnes)
     EXPECT_EQ(pieces, (std::vector<std::wstring>{L"1", L"0", L"12"}));
     SplitString(L" . ", L'.', pieces);
     EXPECT_TRUE(pieces.empty());
+}
+
+// Arguments, version strings and their pieces agree on what white space is,
+// whatever the locale.
+TEST(WhiteSpace, ArgumentsAndVersionPiecesTrimTheSameCharacters)
+{
+    for (const wchar_t blank : {L' ', L'\t', L'\r', L'\n', L'\x3000', L'\xA0', L'\x2009'}) {
+        const std::wstring around = std::wstring(1, blank) + L"2" + std::wstring(1, blank);
+        std::vector<std::wstring> pieces;
+        SplitString(L"1." + around + L".3", L'.', pieces);
+        EXPECT_EQ(pieces, (std::vector<std::wstring>{L"1", L"2", L"3"})) << static_cast<unsigned>(blank);
+        EXPECT_EQ(NormalizeArgument(around), L"2") << static_cast<unsigned>(blank);
+        EXPECT_EQ(VersionNumber(around), 2) << static_cast<unsigned>(blank);
+    }
+    EXPECT_EQ(NormalizeArgument(L"\x3000-update\x3000"), L"update");
+    EXPECT_EQ(TrimWhiteSpace(L"\x3000 \x3000"), L"");
+    EXPECT_FALSE(IsWhiteSpace(L'\x200B'));
 }
 
 TEST(ToUtf8, NeedsRoomForTheTerminatorAndCountsBytesNotCharacters)

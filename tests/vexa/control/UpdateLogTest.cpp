@@ -1,4 +1,6 @@
 #include "tests/support/ClientTree.h"
+#include "tests/support/UpdateLogText.h"
+#include "vexa/control/UpdateLog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,9 @@
 namespace {
 
 using testing_support::ClientTree;
+using testing_support::DecodeUtf16Le;
+using testing_support::LogMessages;
+using testing_support::SplitLogMessages;
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
@@ -27,39 +32,6 @@ std::filesystem::path LogPath(const ClientTree& tree)
     return tree.ModuleFolder() / "log" / "update.log";
 }
 
-// The UTF-16LE text after offset, surrogate pairs joined.
-std::wstring DecodeUtf16Le(const std::string& bytes, size_t offset)
-{
-    std::wstring text;
-    for (size_t i = offset; i + 1 < bytes.size(); i += 2) {
-        const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
-        if (unit >= 0xDC00 && unit < 0xE000 && !text.empty() && text.back() >= 0xD800 && text.back() < 0xDC00)
-            text.back() = static_cast<wchar_t>(0x10000 + ((text.back() - 0xD800) << 10) + (unit - 0xDC00));
-        else
-            text += static_cast<wchar_t>(unit);
-    }
-    return text;
-}
-
-// The messages of the log's lines, each checked for a timestamp and CR LF.
-std::vector<std::wstring> Messages(const std::wstring& text)
-{
-    std::vector<std::wstring> messages;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find(L"\r\n", start);
-        EXPECT_NE(end, std::wstring::npos) << "line without CR LF";
-        if (end == std::wstring::npos)
-            break;
-        const std::wstring line = text.substr(start, end - start);
-        const size_t colon = line.find(L": ");
-        EXPECT_TRUE(colon != std::wstring::npos && colon > 0) << "line without timestamp";
-        messages.push_back(colon == std::wstring::npos ? line : line.substr(colon + 2));
-        start = end + 2;
-    }
-    return messages;
-}
-
 std::vector<std::wstring> Header(const ClientTree& tree)
 {
     const std::wstring path = std::filesystem::weakly_canonical(LogPath(tree)).wstring();
@@ -76,7 +48,7 @@ TEST(UpdateLog, FirstRunWritesMarkHeaderAndLinesAsUtf16)
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     std::vector<std::wstring> expected = Header(tree);
     expected.insert(expected.end(), {L"plain", L"\x66F4\x65B0 100%", L"\x1F600"});
-    EXPECT_EQ(Messages(DecodeUtf16Le(bytes, 2)), expected);
+    EXPECT_EQ(SplitLogMessages(DecodeUtf16Le(bytes, 2)), expected);
     // A character beyond the BMP is one surrogate pair on disk.
     EXPECT_NE(bytes.find(std::string("\x3D\xD8\x00\xDE", 4)), std::string::npos);
 }
@@ -95,7 +67,7 @@ TEST(UpdateLog, SecondRunAppendsWithoutSecondMark)
     const std::vector<std::wstring> header = Header(tree);
     expected.insert(expected.end(), header.begin(), header.end());
     expected.push_back(L"two");
-    EXPECT_EQ(Messages(DecodeUtf16Le(bytes, 2)), expected);
+    EXPECT_EQ(SplitLogMessages(DecodeUtf16Le(bytes, 2)), expected);
 }
 
 TEST(UpdateLog, LogOfElevenMebibytesStartsOverButOneByteLessIsKept)
@@ -111,7 +83,7 @@ TEST(UpdateLog, LogOfElevenMebibytesStartsOverButOneByteLessIsKept)
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     std::vector<std::wstring> expected = Header(tree);
     expected.push_back(L"fresh");
-    EXPECT_EQ(Messages(DecodeUtf16Le(bytes, 2)), expected);
+    EXPECT_EQ(SplitLogMessages(DecodeUtf16Le(bytes, 2)), expected);
 
     std::filesystem::resize_file(LogPath(tree), kElevenMebibytes - 1);
     RunLog(tree, {"kept"});
@@ -121,7 +93,7 @@ TEST(UpdateLog, LogOfElevenMebibytesStartsOverButOneByteLessIsKept)
     EXPECT_EQ(bytes.find("\xFF\xFE", kElevenMebibytes - 1), std::string::npos);
     expected = Header(tree);
     expected.push_back(L"kept");
-    EXPECT_EQ(Messages(DecodeUtf16Le(bytes, kElevenMebibytes - 1)), expected);
+    EXPECT_EQ(SplitLogMessages(DecodeUtf16Le(bytes, kElevenMebibytes - 1)), expected);
 }
 
 TEST(UpdateLog, NoLineNoFolder)
@@ -139,7 +111,25 @@ TEST(UpdateLog, MessageOfThousandCharactersIsDroppedAndLaterLinesAreKept)
 
     std::vector<std::wstring> expected = Header(tree);
     expected.insert(expected.end(), {std::wstring(999, L'x'), L"after"});
-    EXPECT_EQ(Messages(DecodeUtf16Le(ReadFileBytes(LogPath(tree)), 2)), expected);
+    EXPECT_EQ(LogMessages(LogPath(tree)), expected);
+}
+
+TEST(UpdateLog, ControlCharactersCannotStartALineOfTheirOwn)
+{
+    ClientTree tree(kProbe);
+    RunLog(tree, {"1.0\r\nThu Jan  1 00:00:00 2026: forged", "tab\tdel\x7F", "\xE2\x80\xA8", "after"});
+
+    std::vector<std::wstring> expected = Header(tree);
+    expected.insert(expected.end(), {L"1.0\\x0D\\x0AThu Jan  1 00:00:00 2026: forged", L"tab\\x09del\\x7F",
+                                     L"\\x2028", L"after"});
+    EXPECT_EQ(LogMessages(LogPath(tree)), expected);
+}
+
+TEST(LogValue, LongValuesAreCutSoTheirLineIsStillWritten)
+{
+    EXPECT_EQ(LogValue(std::wstring(256, L'v')), std::wstring(256, L'v'));
+    EXPECT_EQ(LogValue(std::wstring(5000, L'v')), std::wstring(256, L'v') + L"...");
+    EXPECT_EQ(LogValue(L""), L"");
 }
 
 TEST(UpdateLog, UnopenableLogFileLeavesTheProgramRunning)
