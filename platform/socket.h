@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstddef>
+#include <ctime>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -70,9 +71,13 @@ public:
     std::ptrdiff_t Receive(void* buffer, std::size_t size);
     // Select-style wait; timeoutMs < 0 waits without limit.
     SocketWait Wait(bool forRead, bool forWrite, int timeoutMs, SocketReadiness& readiness);
+    // The same with a time-out finer than a millisecond (a short poll of a busy loop).
+    SocketWait WaitMicroseconds(bool forRead, bool forWrite, long timeoutUs, SocketReadiness& readiness);
     // The error of a finished non-blocking connect (0 when it succeeded).
     int PendingError();
     void Close();
+    // The descriptor number, for log lines; -1 when closed.
+    int Handle() const;
 
 private:
     class CUse;
@@ -80,6 +85,7 @@ private:
     void Leave();
     bool IsClosing() const;
     bool WaitReady(short events);
+    SocketWait WaitFor(bool forRead, bool forWrite, const std::timespec* timeout, SocketReadiness& readiness);
     std::ptrdiff_t Transfer(short events, const std::function<std::ptrdiff_t()>& call);
     void ReleaseIfUnused();
 

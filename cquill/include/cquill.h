@@ -114,7 +114,10 @@ public:
     INetwork& operator=(const INetwork&) = default;
     virtual ~INetwork() = default;
 
+    // 0x103.
     virtual int GetInterfaceVersion() = 0;
+    // Call before Connect. With runInMainThread, call it on the thread that will run
+    // DispatchNetworkMessages: events reach the listener there and nowhere else.
     virtual void Initialize(INetworkListener* listener, bool runInMainThread) = 0;
     // 1 when a connection attempt was started, 0 when refused.
     virtual int Connect(const char* ip, unsigned short port) = 0;
@@ -123,11 +126,15 @@ public:
     virtual int SendMessage(IMessage* message) = 0;
     // 0 disconnected, 1 connecting, 2 connected.
     virtual int GetStatus() = 0;
+    // Receive time-out (default 50 s), counted from the last read; 0 is ignored.
     virtual void SetTimeout(unsigned short seconds) = 0;
+    // True when the receive time-out has passed; then closes a connection when asked to.
     virtual bool CheckTimeout(bool closeIfTimedOut) = 0;
 };
 
-// Implemented by the client; must outlive the INetwork it is given to.
+// Implemented by the client; must outlive the INetwork it is given to. From inside any of
+// these calls the listener may call Close, Connect and SendMessage on the network, but not
+// Initialize or ReleaseNetworkInterface.
 class CQUILL_CLASS INetworkListener {
 public:
     INetworkListener() = default;
@@ -135,9 +142,11 @@ public:
     INetworkListener& operator=(const INetworkListener&) = default;
     virtual ~INetworkListener() = default;
 
+    // After each write to the socket, with the bytes written.
     virtual void OnSendData(INetwork*, int) {}
     // The message belongs to the library and dies when the call returns.
     virtual int OnReceiveMessage(INetwork* network, IMessage* message) = 0;
+    // 0->1 attempt started, 1->2 connected, 1->0 attempt failed, 2->0 closed.
     virtual void OnStatusChanged(INetwork* network, int from, int to) = 0;
 };
 
@@ -147,10 +156,29 @@ extern "C" {
 CQUILL_API int GetNetworkDLLVersion();
 // Registers the creator of the fields of one protocol id, replacing an earlier one.
 CQUILL_API bool RegisterProtocal(unsigned int pid, varo::FieldCreator creator);
+// A new connection object; end it with ReleaseNetworkInterface, once per call.
+CQUILL_API INetwork* CreateNetworkInterface();
+// Destroys *network (when both are non-null) and sets *network to null.
+CQUILL_API void ReleaseNetworkInterface(INetwork** network);
+
+// Main-thread mode (Initialize(listener, true)) delivers every listener call on the thread
+// that called Initialize, and only while that thread runs these:
+//
+// Delivers, on the calling thread, every event waiting for its connections. When none is
+// waiting, first waits up to waitMilliseconds for one (0: does not wait). Returns how many
+// events it delivered.
+CQUILL_API int DispatchNetworkMessages(int waitMilliseconds);
+// A descriptor that is readable while the calling thread has events waiting, for the
+// client's own poll or epoll loop; call DispatchNetworkMessages(0) when it is. It belongs
+// to the library: do not close it or read from it. -1 when the thread has none.
+CQUILL_API int GetNetworkMessageFd();
 
 }  // extern "C"
 
 // Signatures for binding the exports by name.
 using GetNetworkDLLVersionFunction = int (*)();
 using RegisterProtocalFunction = bool (*)(unsigned int, varo::FieldCreator);
-#include "cquill_sdr.h"
+using CreateNetworkInterfaceFunction = INetwork* (*)();
+using ReleaseNetworkInterfaceFunction = void (*)(INetwork**);
+using DispatchNetworkMessagesFunction = int (*)(int);
+using GetNetworkMessageFdFunction = int (*)();

@@ -196,6 +196,12 @@ void CSocket::ReleaseIfUnused()
     wakeDescriptor_ = -1;
 }
 
+int CSocket::Handle() const
+{
+    std::lock_guard guard(mutex_);
+    return closing_ ? -1 : descriptor_;
+}
+
 void CSocket::Close()
 {
     std::lock_guard guard(mutex_);
@@ -288,13 +294,27 @@ std::ptrdiff_t CSocket::Receive(void* buffer, std::size_t size)
 
 SocketWait CSocket::Wait(bool forRead, bool forWrite, int timeoutMs, SocketReadiness& readiness)
 {
+    if (timeoutMs < 0)
+        return WaitFor(forRead, forWrite, nullptr, readiness);
+    const std::timespec timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
+    return WaitFor(forRead, forWrite, &timeout, readiness);
+}
+
+SocketWait CSocket::WaitMicroseconds(bool forRead, bool forWrite, long timeoutUs, SocketReadiness& readiness)
+{
+    const std::timespec timeout{timeoutUs / 1000000, (timeoutUs % 1000000) * 1000L};
+    return WaitFor(forRead, forWrite, &timeout, readiness);
+}
+
+SocketWait CSocket::WaitFor(bool forRead, bool forWrite, const std::timespec* timeout, SocketReadiness& readiness)
+{
     readiness = {};
     CUse use(*this);
     if (!use)
         return SocketWait::Failed;
     const short events = static_cast<short>((forRead ? POLLIN : 0) | (forWrite ? POLLOUT : 0));
     pollfd fds[2] = {{descriptor_, events, 0}, {wakeDescriptor_, POLLIN, 0}};
-    const int count = poll(fds, 2, timeoutMs < 0 ? -1 : timeoutMs);
+    const int count = ppoll(fds, 2, timeout, nullptr);
     if (count < 0) {
         Fail(errno);
         return SocketWait::Failed;

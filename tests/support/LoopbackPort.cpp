@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -28,9 +29,12 @@ LoopbackPort::~LoopbackPort()
     close(descriptor_);
 }
 
-int LoopbackPort::Accept()
+int LoopbackPort::Accept(int timeoutMs)
 {
-    return accept(descriptor_, nullptr, nullptr);
+    pollfd waiting{descriptor_, POLLIN, 0};
+    if (poll(&waiting, 1, timeoutMs) != 1)
+        return -1;
+    return accept4(descriptor_, nullptr, nullptr, SOCK_CLOEXEC);
 }
 
 }  // namespace testing_support

@@ -13,8 +13,9 @@ public:
     LoopbackPort& operator=(const LoopbackPort&) = delete;
 
     std::uint16_t Number() const { return number_; }
-    // The descriptor of the next connection, -1 on an error.
-    int Accept();
+    // The descriptor of the next connection, -1 on an error or when none came in time
+    // (timeoutMs < 0 waits without limit).
+    int Accept(int timeoutMs = -1);
 
 private:
     int descriptor_ = -1;
