@@ -1,0 +1,127 @@
+#include <poll.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/thread_window.h"
+#include "platform/threading.h"
+
+namespace {
+
+bool Readable(int descriptor)
+{
+    pollfd waiting{descriptor, POLLIN, 0};
+    return poll(&waiting, 1, 0) == 1;
+}
+
+// Records each message with the thread that delivered it.
+class Recorder : public platform::IWindowProcedure {
+public:
+    std::intptr_t HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override
+    {
+        messages.push_back(message * 100 + static_cast<unsigned>(wParam + static_cast<std::uintptr_t>(lParam)));
+        threads.push_back(platform::CurrentThreadId());
+        if (onMessage)
+            onMessage();
+        return 1;
+    }
+
+    std::vector<unsigned> messages;
+    std::vector<unsigned> threads;
+    std::function<void()> onMessage;
+};
+
+}  // namespace
+
+TEST(ThreadWindow, PostsFromAnyThreadArriveOnlyWhenTheOwnerDispatches)
+{
+    Recorder recorder;
+    platform::CThreadWindow window(recorder);
+    ASSERT_TRUE(window.IsValid());
+    const int descriptor = platform::ThreadMessageDescriptor();
+    EXPECT_FALSE(Readable(descriptor));
+
+    std::thread poster([&] {
+        window.Post(1, 1, 0);
+        window.Post(2, 0, 2);
+    });
+    poster.join();
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_TRUE(Readable(descriptor));
+
+    std::thread other([] { EXPECT_EQ(platform::DispatchThreadMessages(0), 0); });
+    other.join();
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 2);
+    EXPECT_EQ(recorder.messages, (std::vector<unsigned>{101, 202}));
+    EXPECT_EQ(recorder.threads, (std::vector<unsigned>(2, platform::CurrentThreadId())));
+    EXPECT_FALSE(Readable(descriptor));
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 0);
+}
+
+TEST(ThreadWindow, DispatchWaitsForTheFirstMessage)
+{
+    Recorder recorder;
+    platform::CThreadWindow window(recorder);
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        window.Post(3, 0, 0);
+    });
+    EXPECT_EQ(platform::DispatchThreadMessages(5000), 1);
+    poster.join();
+    EXPECT_EQ(platform::DispatchThreadMessages(1), 0);
+}
+
+TEST(ThreadWindow, MessagesPostedDuringADispatchWaitForTheNext)
+{
+    Recorder recorder;
+    platform::CThreadWindow window(recorder);
+    recorder.onMessage = [&] {
+        if (recorder.messages.size() < 3)
+            window.Post(1, 0, 0);
+    };
+    window.Post(1, 0, 0);
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    EXPECT_TRUE(Readable(platform::ThreadMessageDescriptor()));
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+}
+
+TEST(ThreadWindow, DestroyingAWindowDropsItsMessagesOnly)
+{
+    Recorder kept;
+    platform::CThreadWindow keptWindow(kept);
+    Recorder dropped;
+    {
+        platform::CThreadWindow droppedWindow(dropped);
+        droppedWindow.Post(1, 0, 0);
+        keptWindow.Post(2, 0, 0);
+    }
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    EXPECT_TRUE(dropped.messages.empty());
+    EXPECT_EQ(kept.messages, (std::vector<unsigned>{200}));
+}
+
+TEST(ThreadWindow, DestroyedOnAnotherThreadItWaitsForARunningDelivery)
+{
+    Recorder recorder;
+    auto window = std::make_unique<platform::CThreadWindow>(recorder);
+    std::atomic<bool> delivering = false;
+    std::atomic<bool> finished = false;
+    recorder.onMessage = [&] {
+        delivering = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        finished = true;
+    };
+    window->Post(1, 0, 0);
+    std::thread destroyer([&] {
+        while (!delivering)
+            std::this_thread::yield();
+        window.reset();
+        EXPECT_TRUE(finished);
+    });
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    destroyer.join();
+}
