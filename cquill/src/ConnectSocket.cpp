@@ -69,21 +69,20 @@ int CConnectSocket::HandleReadiness(const platform::SocketReadiness& readiness)
     // shows in the next read.
     if (readiness.failed && !connected_)
         return ConnectFailed() ? 0 : 1;
+    // The connect completes before anything is read, so the listener hears "connected"
+    // before the first packet even when the server speaks first.
+    if (readiness.writable && !connected_ && connecting_ && IsOpen()) {
+        if (handle_.PendingError() != 0)
+            return ConnectFailed() ? 0 : 1;
+        OnConnect(0);
+        return 1;
+    }
     const std::uint64_t generation = Generation();
     if (readiness.readable || readiness.failed)
         OnReceive();
     // A listener closed or reconnected the socket: the readiness seen is not the new one's.
-    if (Generation() != generation)
-        return 1;
-    if (readiness.writable) {
-        if (!connected_ && connecting_ && IsOpen()) {
-            if (handle_.PendingError() != 0)
-                return ConnectFailed() ? 0 : 1;
-            OnConnect(0);
-            return 1;
-        }
+    if (Generation() == generation && readiness.writable)
         OnSend();
-    }
     return 1;
 }
 
@@ -108,9 +107,10 @@ void CConnectSocket::OnConnect(int error)
 
 void CConnectSocket::OnClose()
 {
-    CCommonSocket::OnClose();
+    // Cleared before the listener hears of it, so that it sees status 0 and may connect again.
     connected_ = 0;
     connecting_ = 0;
+    CCommonSocket::OnClose();
 }
 
 void CConnectSocket::SetRunInMainThread(bool on)

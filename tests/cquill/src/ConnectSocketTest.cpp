@@ -196,8 +196,9 @@ TEST_F(ConnectSocketTest, ListenerMayStartAnotherAttemptWhenOneFails)
 {
     testing_support::LoopbackPort refusing(false);
     events.onConnect = [&](int error) {
-        if (error != 0)
+        if (error != 0) {
             EXPECT_EQ(socket.ConnectServer("127.0.0.1", peer.Port()), 1);
+        }
     };
     ASSERT_EQ(socket.ConnectServer("127.0.0.1", refusing.Number()), 1);
     ASSERT_TRUE(StepUntil([&] { return socket.IsConnected(); }));

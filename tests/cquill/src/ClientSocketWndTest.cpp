@@ -1,0 +1,76 @@
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "cquill/src/ClientSocketWnd.h"
+#include "platform/thread_window.h"
+#include "tests/cquill/src/SocketEvents.h"
+
+namespace {
+
+using cquill_test::SocketEvents;
+using quill::net::CClientSocketWnd;
+
+class ClientSocketWndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(window.Create());
+        window.SetTargetFactory(&target);
+        ASSERT_EQ(window.GetSocketListener(), &window);
+    }
+
+    SocketEvents target;
+    CClientSocketWnd window;
+};
+
+TEST_F(ClientSocketWndTest, WindowsAreNumberedInCreationOrder)
+{
+    CClientSocketWnd next;
+    ASSERT_TRUE(next.Create());
+    EXPECT_GT(window.ChildId(), 100u);
+    EXPECT_EQ(next.ChildId(), window.ChildId() + 1);
+}
+
+TEST_F(ClientSocketWndTest, WorkerEventsReachTheTargetOnTheWindowThread)
+{
+    std::thread worker([&] {
+        window.OnSocketConnecting(nullptr);
+        window.OnSocketConnect(nullptr, 0);
+        EXPECT_EQ(window.OnSocketReceive(nullptr, "\x09\x00\x00\x00", 4), 1);
+        window.OnSocketSend(nullptr, 20);
+        window.OnSocketClose(nullptr);
+    });
+    worker.join();
+    EXPECT_TRUE(target.Events().empty());
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 5);
+    EXPECT_EQ(target.Events(),
+              (std::vector<std::string>{"connecting", "connect 0", "receive 09 00 00 00", "send 20", "close"}));
+}
+
+TEST_F(ClientSocketWndTest, OneReceiveMessageDeliversEveryQueuedPacket)
+{
+    window.OnSocketSend(nullptr, 5);
+    window.OnSocketReceive(nullptr, "\x01", 1);
+    window.OnSocketReceive(nullptr, "\x02", 1);
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 3);
+    // The first receive message delivers both packets; the second finds the queue empty.
+    EXPECT_EQ(target.Events(), (std::vector<std::string>{"send 5", "receive 01", "receive 02"}));
+}
+
+TEST_F(ClientSocketWndTest, WithoutTargetPacketsStayQueuedAndDieWithTheWindow)
+{
+    window.ReleaseSocketListener(&window);
+    window.OnSocketReceive(nullptr, "\x01", 1);
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    EXPECT_TRUE(target.Events().empty());
+    window.GetSocketListener();
+    window.OnSocketReceive(nullptr, "\x02", 1);
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    EXPECT_EQ(target.Events(), (std::vector<std::string>{"receive 01", "receive 02"}));
+
+    // Left undelivered: freed with the window (the leak checker watches).
+    window.OnSocketReceive(nullptr, "\x03", 1);
+}
+
+}  // namespace
