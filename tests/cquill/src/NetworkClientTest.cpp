@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "cquill.h"
+#include "tests/cquill/src/BlobField.h"
 #include "tests/support/GameTestServer.h"
 #include "tests/support/LoopbackPort.h"
 
@@ -27,25 +28,7 @@ unsigned ThreadId()
     return static_cast<unsigned>(syscall(SYS_gettid));
 }
 
-// A field of the client whose body is a fixed number of bytes.
-class FixedField : public varo::Field {
-public:
-    FixedField(uint32_t pid, std::string body) : pid_(pid), body(std::move(body)) {}
-
-    void Encode(bostream& stream) override { stream.write(body.data(), static_cast<unsigned>(body.size())); }
-    void Decode(bistream& stream) override
-    {
-        for (char& byte : body)
-            stream.read(byte);
-    }
-    uint32_t GetPid() override { return pid_; }
-
-private:
-    uint32_t pid_;
-
-public:
-    std::string body;
-};
+using cquill_test::BlobField;
 
 std::string Hex(const std::string& bytes)
 {
@@ -73,7 +56,7 @@ public:
         const auto& received = static_cast<varo::Message&>(*message);
         std::string line = "message tid=" + std::to_string(received.tid) + " seq=" + std::to_string(received.sequenceNumber);
         for (const auto& field : received.fields)
-            line += " " + std::to_string(field->GetPid()) + ":" + Hex(static_cast<FixedField&>(*field).body);
+            line += " " + std::to_string(field->GetPid()) + ":" + Hex(static_cast<BlobField&>(*field).body);
         Record(network, line);
         return 1;
     }
@@ -143,8 +126,8 @@ protected:
         messageFd = Bind<GetNetworkMessageFdFunction>("GetNetworkMessageFd");
         const auto registerProtocol = Bind<RegisterProtocalFunction>("RegisterProtocal");
         ASSERT_TRUE(create && release && dispatch && messageFd && registerProtocol);
-        registerProtocol(1001, [] { return new FixedField(1001, std::string(2, '\0')); });
-        registerProtocol(1002, [] { return new FixedField(1002, std::string(3, '\0')); });
+        registerProtocol(1001, [] { return new BlobField(1001, size_t{2}); });
+        registerProtocol(1002, [] { return new BlobField(1002, size_t{3}); });
         network = create();
         ASSERT_NE(network, nullptr);
     }
@@ -246,12 +229,12 @@ TEST_F(NetworkClient, ExchangesMessagesWithTheServerInWorkerMode)
     ASSERT_TRUE(listener.WaitFor("status 1->2"));
     EXPECT_EQ(network->GetStatus(), 2);
 
-    varo::Message example = MessageWith(1, 7, {std::make_shared<FixedField>(1001, "AB")});
+    varo::Message example = MessageWith(1, 7, {std::make_shared<BlobField>(1001, "AB")});
     ASSERT_EQ(network->SendMessage(&example), 1);
     EXPECT_TRUE(server.WaitForEvent("received 1 0900001811000000015300000000000700010000000003e900024142"))
         << server.Events();
     varo::Message twoFields =
-        MessageWith(5, 9, {std::make_shared<FixedField>(1002, "xyz"), std::make_shared<FixedField>(1001, "CD")});
+        MessageWith(5, 9, {std::make_shared<BlobField>(1002, "xyz"), std::make_shared<BlobField>(1001, "CD")});
     ASSERT_EQ(network->SendMessage(&twoFields), 1);
     ASSERT_TRUE(listener.WaitFor("message tid=5 seq=9 1002:78797a 1001:4344"));
     EXPECT_EQ(listener.Lines(), (Lines{"status 0->1", "status 1->2", "message tid=1 seq=7 1001:4142",
@@ -264,7 +247,7 @@ TEST_F(NetworkClient, ExchangesMessagesWithTheServerInWorkerMode)
         EXPECT_NE(threads[i], ThreadId());
 
     // Too big for the packet buffer: refused, and the connection carries on.
-    varo::Message tooBig = MessageWith(6, 0, {std::make_shared<FixedField>(1001, std::string(16384, 'z'))});
+    varo::Message tooBig = MessageWith(6, 0, {std::make_shared<BlobField>(1001, std::string(16384, 'z'))});
     EXPECT_EQ(network->SendMessage(&tooBig), 0);
     ASSERT_EQ(network->SendMessage(&example), 1);
     EXPECT_TRUE(server.WaitForEvent("received 1 0900001811000000015300000000000700010000000003e900024142"));
@@ -370,7 +353,7 @@ TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingT
     EXPECT_GE(dispatch(0), 2);
     EXPECT_EQ(listener.Lines(), (Lines{"status 0->1", "status 1->2", "message tid=1 seq=0", "message tid=2 seq=0"}));
 
-    varo::Message ping = MessageWith(9, 0, {std::make_shared<FixedField>(1001, "hi")});
+    varo::Message ping = MessageWith(9, 0, {std::make_shared<BlobField>(1001, "hi")});
     ASSERT_EQ(network->SendMessage(&ping), 1);
     ASSERT_TRUE(DispatchUntil("message tid=9 seq=0 1001:6869"));
     for (unsigned thread : listener.Threads())
