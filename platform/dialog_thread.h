@@ -16,7 +16,8 @@ public:
     CDialogThread(const CDialogThread&) = delete;
     CDialogThread& operator=(const CDialogThread&) = delete;
 
-    // False when the system cannot create the thread.
+    // Returns once the dialog is open and its procedure has handled Init; false when
+    // the system cannot create the thread.
     bool Start(const DialogTemplate& dialogTemplate, DialogProcedure procedure);
     // Returns once the dialog has ended and its thread has finished.
     void Wait();

@@ -1,5 +1,8 @@
 #include "platform/dialog_thread.h"
 
+#include <future>
+#include <memory>
+
 namespace platform {
 
 CDialogThread::~CDialogThread()
@@ -14,15 +17,26 @@ CDialogThread::~CDialogThread()
     m_thread.Join();
 }
 
+// Waiting for the dialog to open costs a few milliseconds and means the caller's first
+// message never goes to a dialog that does not exist yet, where it would be lost (a
+// lost close would leave the dialog up until the process ends).
 bool CDialogThread::Start(const DialogTemplate& dialogTemplate, DialogProcedure procedure)
 {
-    return m_thread.Start([this, dialogTemplate, procedure = std::move(procedure)] {
-        RunModalDialog(dialogTemplate, [this, &procedure](WindowHandle dialog, DialogMessage message, int commandId) {
-            if (message == DialogMessage::Init)
-                Opened(dialog);
-            return procedure(dialog, message, commandId);
+    const auto opened = std::make_shared<std::promise<void>>();
+    std::future<void> open = opened->get_future();
+    const bool started = m_thread.Start([this, dialogTemplate, procedure = std::move(procedure), opened] {
+        RunModalDialog(dialogTemplate, [this, &procedure, &opened](WindowHandle dialog, DialogMessage message, int commandId) {
+            if (message != DialogMessage::Init)
+                return procedure(dialog, message, commandId);
+            Opened(dialog);
+            const bool handled = procedure(dialog, message, commandId);
+            opened->set_value();
+            return handled;
         });
     });
+    if (started)
+        open.wait();
+    return started;
 }
 
 void CDialogThread::Wait()

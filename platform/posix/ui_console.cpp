@@ -219,7 +219,9 @@ void CConsoleUi::BarMoved(const DialogView& dialog, int controlId)
 }
 
 // Rewrites the dialog's block where it stands when nothing was printed below it since,
-// else draws it anew underneath.
+// else draws it anew underneath. Line wrapping is off while drawing: a line wider than
+// the terminal is cut instead of taking two rows, so moving up by the line count
+// always lands on the block's first line.
 void CConsoleUi::Draw(const DialogView& dialog)
 {
     const auto shown = m_shown.find(dialog.handle);
@@ -228,9 +230,10 @@ void CConsoleUi::Draw(const DialogView& dialog)
     if (m_below == dialog.handle && shown->second.lines > 0)
         m_out << "\x1b[" << shown->second.lines << "F";
     const std::vector<std::string> lines = DialogLines(dialog);
+    m_out << "\x1b[?7l";
     for (const std::string& line : lines)
         m_out << "\x1b[2K" << line << "\n";
-    m_out << std::flush;
+    m_out << "\x1b[?7h" << std::flush;
     shown->second.lines = static_cast<int>(lines.size());
     m_below = dialog.handle;
 }

@@ -57,11 +57,13 @@ TEST(ConsoleUi, OnATerminalTheDialogIsRedrawnInPlaceUntilSomethingIsPrintedBelow
     DialogView view = TwoBarView();
     ui.DialogOpened(view);
     const std::string block =
+        "\x1b[?7l"
         "\x1b[2K== 下载文件 ==\n"
         "\x1b[2K正在下载...\n"
         "\x1b[2K[------------------------------] 0%\n"
         "\x1b[2K[------------------------------] 0%\n"
-        "\x1b[2K[取消] Ctrl+C\n";
+        "\x1b[2K[取消] Ctrl+C\n"
+        "\x1b[?7h";
     EXPECT_EQ(out.str(), block);
     out.str("");
     MoveBar(ui, view, 1007, 50);

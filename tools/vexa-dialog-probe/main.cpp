@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr unsigned kControlsReadyMilliseconds = 200;
-
 struct Progress {
     int total = 0;
     int step = 1;
@@ -33,7 +31,6 @@ void Feed(const Progress& progress, int (*report)(void*, double, double, double,
 void RunSingle(const Progress& progress)
 {
     platform::CDialogThread& thread = StartDownloadDialogThread();
-    platform::SleepMilliseconds(kControlsReadyMilliseconds);
     Feed(progress, OnSingleProgress);
     if (!g_downloadUiState.cancelled)
         thread.Wait();
@@ -42,7 +39,6 @@ void RunSingle(const Progress& progress)
 void RunFiles(const Progress& progress, int files)
 {
     platform::CDialogThread& thread = StartDownloadFilesDialogThread();
-    platform::SleepMilliseconds(kControlsReadyMilliseconds);
     for (int file = 1; file <= files && !g_downloadUiState.cancelled; ++file) {
         g_downloadUiState.filePercent = 0;
         Feed(progress, OnFileProgress);

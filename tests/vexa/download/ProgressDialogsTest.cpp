@@ -17,14 +17,6 @@ using namespace std::chrono_literals;
 using platform::WindowHandle;
 using testing_support::ScriptedUi;
 
-// The dialog thread records its handles when the dialog opens.
-WindowHandle WaitForWindow(const std::atomic<WindowHandle>& window)
-{
-    for (int i = 0; i < 500 && window == 0; ++i)
-        std::this_thread::sleep_for(10ms);
-    return window;
-}
-
 void SingleProgress(double total, double now)
 {
     OnSingleProgress(nullptr, total, now, 0, 0);
@@ -48,11 +40,22 @@ protected:
 
 const char* const kDownloadOpen = "{\"event\":\"dialog\",\"dialog\":101,\"title\":\"下载文件\",\"action\":\"open\"}\n";
 
+// The starters return once the dialog has recorded its handles, so not even the first
+// message is lost.
+TEST_F(ProgressDialogs, ACloseRightAfterTheStartReachesTheDialog)
+{
+    ScriptedUi ui;
+    platform::CDialogThread& thread = StartDownloadDialogThread();
+    SingleProgress(10, 10);
+    thread.Wait();
+    EXPECT_TRUE(ui.Transcript().ends_with("{\"event\":\"dialog\",\"dialog\":101,\"action\":\"end\",\"result\":0}\n"));
+}
+
 TEST_F(ProgressDialogs, SingleDialogShowsTruncatedPercentagesAndClosesOnlyAtExactlyHundred)
 {
     ScriptedUi ui;
     platform::CDialogThread& thread = StartDownloadDialogThread();
-    const WindowHandle dialog = WaitForWindow(g_downloadUiState.dialog);
+    const WindowHandle dialog = g_downloadUiState.dialog.load();
     SingleProgress(3000, 1500);
     SingleProgress(3000, 2999);
     EXPECT_EQ(platform::ControlText(g_downloadUiState.mainLabel), L"99 %");
@@ -77,7 +80,7 @@ TEST_F(ProgressDialogs, AnUnknownTotalLeavesTheBarAndTheDialogAlone)
 {
     ScriptedUi ui;
     StartDownloadDialogThread();
-    const WindowHandle dialog = WaitForWindow(g_downloadUiState.dialog);
+    const WindowHandle dialog = g_downloadUiState.dialog.load();
     SingleProgress(100, 40);
     SingleProgress(0, 0);
     EXPECT_EQ(platform::BarPosition(g_downloadUiState.mainBar), 40);
@@ -92,7 +95,6 @@ TEST_F(ProgressDialogs, TwoBarDialogStepsFilesAndOverallAndClosesAfterTheLastFil
 {
     ScriptedUi ui;
     platform::CDialogThread& thread = StartDownloadFilesDialogThread();
-    WaitForWindow(g_downloadUiState.dialog);
     const WindowHandle fileBar = g_downloadUiState.fileBar;
     for (int file = 1; file <= 3; ++file) {
         g_downloadUiState.filePercent = 0;
@@ -137,7 +139,6 @@ TEST_F(ProgressDialogs, ConfirmedCancelSetsTheFlagAndEndsTheDialog)
 {
     ScriptedUi ui("press 1004 in 101 when 1003 >= 20\nyes\n");
     platform::CDialogThread& thread = StartDownloadDialogThread();
-    WaitForWindow(g_downloadUiState.dialog);
     SingleProgress(100, 10);
     EXPECT_EQ(g_downloadUiState.cancelled, 0);
     SingleProgress(100, 25);
@@ -157,7 +158,7 @@ TEST_F(ProgressDialogs, EscapeAsksTooAndNoKeepsTheDownloadGoing)
 {
     ScriptedUi ui("press 2 in 107\nno\n");
     StartDownloadFilesDialogThread();
-    const WindowHandle dialog = WaitForWindow(g_downloadUiState.dialog);
+    const WindowHandle dialog = g_downloadUiState.dialog.load();
     for (int i = 0; i < 500 && ui.Transcript().find("messagebox") == std::string::npos; ++i)
         std::this_thread::sleep_for(10ms);
     EXPECT_NE(ui.Transcript().find("\"answer\":\"no\",\"owner\":107}"), std::string::npos);
@@ -173,7 +174,6 @@ TEST_F(ProgressDialogs, InstallDialogAsksWithoutOwnerAndClosesAtTheLastFile)
     {
         ScriptedUi ui("press 1004 in 102 when 1005 >= 50\nyes\n");
         platform::CDialogThread& thread = StartInstallDialogThread();
-        WaitForWindow(g_installUiState.dialog);
         StepInstallProgress(1, 2);
         thread.Wait();
         EXPECT_EQ(g_installUiState.cancelled, 1);
@@ -184,7 +184,6 @@ TEST_F(ProgressDialogs, InstallDialogAsksWithoutOwnerAndClosesAtTheLastFile)
     ResetInstallUiState();
     ScriptedUi ui;
     platform::CDialogThread& thread = StartInstallDialogThread();
-    WaitForWindow(g_installUiState.dialog);
     for (int done = 1; done <= 3; ++done)
         StepInstallProgress(done, 3);
     thread.Wait();
@@ -196,7 +195,7 @@ TEST_F(ProgressDialogs, SplashEndsOnlyOnOk)
 {
     ScriptedUi ui;
     platform::CDialogThread& thread = StartSplashDialogThread();
-    const WindowHandle splash = WaitForWindow(g_splashWindow);
+    const WindowHandle splash = g_splashWindow.load();
     platform::SendDialogCommand(splash, IDCANCEL);
     EXPECT_TRUE(platform::DialogExists(splash));
     platform::SendDialogCommand(splash, IDOK);
