@@ -29,9 +29,23 @@ bool RemoveFileIfPresent(const std::wstring& path);
 bool FileSize(const std::wstring& path, std::uint64_t& size, int& error);
 
 // Copies a file over the target: the bytes go to a temporary file in the target's
-// folder, which is then renamed over the target, so nobody sees a half-written file
-// and a running program can be replaced. The copy keeps the source's permissions.
+// folder, which reaches the disk and is then renamed over the target, so nobody sees
+// a half-written file, a crash leaves the old or the new file, and a running program
+// can be replaced. The copy keeps the source's permissions. On failure error is the
+// error number.
 bool CopyFileOver(const std::wstring& from, const std::wstring& to);
+bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error);
+
+// Renames a file or folder; a file replaces a file of the target name.
+bool RenamePath(const std::wstring& from, const std::wstring& to);
+
+// Moves every entry of the folder (hidden ones too) into the target folder: a folder
+// whose name the target already has is merged into it, a file replaces the target's
+// file. Entries that cannot be moved stay where they are.
+void MoveFolderContents(const std::wstring& from, const std::wstring& to);
+
+// Lets whoever may read the file run it too (a downloaded program).
+bool MakeExecutable(const std::wstring& path);
 
 // fopen for a wide path; the stream is not inherited by started programs.
 std::FILE* OpenFileStream(const std::wstring& path, const char* mode);

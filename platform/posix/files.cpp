@@ -3,6 +3,7 @@
 #include "platform/text.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -66,6 +67,24 @@ std::string TemporaryPatternBeside(const std::string& target)
     return folder + "." + name + ".copy-XXXXXX";
 }
 
+bool IsRealFolder(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(std::filesystem::symlink_status(path, error));
+}
+
+void MoveEntries(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(from, error)) {
+        const auto target = to / entry.path().filename();
+        if (IsRealFolder(entry.path()) && IsRealFolder(target))
+            MoveEntries(entry.path(), target);
+        else
+            rename(entry.path().c_str(), target.c_str());
+    }
+}
+
 }  // namespace
 
 std::string NativePath(std::wstring_view path)
@@ -124,20 +143,52 @@ bool FileSize(const std::wstring& path, std::uint64_t& size, int& error)
 
 bool CopyFileOver(const std::wstring& from, const std::wstring& to)
 {
+    int error = 0;
+    return CopyFileOver(from, to, error);
+}
+
+bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error)
+{
     const FileDescriptor source(open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    if (source.Get() < 0 || fstat(source.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (source.Get() < 0 || fstat(source.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = source.Get() < 0 ? errno : EISDIR;
         return false;
+    }
     const std::string target = NativePath(to);
     std::string temporary = TemporaryPatternBeside(target);
     const FileDescriptor copy(mkostemp(temporary.data(), O_CLOEXEC));
-    if (copy.Get() < 0)
+    if (copy.Get() < 0) {
+        error = errno;
         return false;
+    }
     const bool copied = CopyContents(source.Get(), copy.Get()) && fchmod(copy.Get(), status.st_mode & 07777) == 0 &&
-                        rename(temporary.c_str(), target.c_str()) == 0;
-    if (!copied)
+                        fsync(copy.Get()) == 0 && rename(temporary.c_str(), target.c_str()) == 0;
+    if (!copied) {
+        error = errno;
         unlink(temporary.c_str());
+    }
     return copied;
+}
+
+bool RenamePath(const std::wstring& from, const std::wstring& to)
+{
+    return rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+}
+
+void MoveFolderContents(const std::wstring& from, const std::wstring& to)
+{
+    MoveEntries(std::filesystem::path(NativePath(from)), std::filesystem::path(NativePath(to)));
+}
+
+bool MakeExecutable(const std::wstring& path)
+{
+    const std::string native = NativePath(path);
+    struct stat status {};
+    if (stat(native.c_str(), &status) != 0)
+        return false;
+    const mode_t readable = status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+    return chmod(native.c_str(), (status.st_mode & 07777) | (readable >> 2)) == 0;
 }
 
 std::FILE* OpenFileStream(const std::wstring& path, const char* mode)

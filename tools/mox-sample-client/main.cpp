@@ -1,6 +1,13 @@
-// mox-sample-client --title "My Game" [--seconds N]
-// Opens a window with that title, prints one line per message it receives and
-// exits after N seconds (default 30) or on SIGTERM.
+// mox-sample-client [-onlymain] [-updatevexa] [--title "My Game"] [--seconds N]
+// The updater's start arguments: -onlymain is a normal start, -updatevexa first
+// finishes the updater's self-update (HandOver.h). Each prints one line, also
+// appended to the file named by MOX_SAMPLE_CLIENT_LOG when that is set.
+// With a title it opens a window with that title, prints one line per message it
+// receives and exits after N seconds (default 30) or on SIGTERM; without one it
+// exits once its arguments are handled.
+#include "HandOver.h"
+#include "platform/files.h"
+#include "platform/module_path.h"
 #include "platform/text.h"
 #include "platform/window_messages.h"
 
@@ -9,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,8 +29,26 @@ void OnTerminate(int)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: mox-sample-client --title TITLE [--seconds N]\n");
+    std::fprintf(stderr, "usage: mox-sample-client [-onlymain] [-updatevexa] [--title TITLE] [--seconds N]\n");
     return 2;
+}
+
+void Report(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (const char* logPath = std::getenv("MOX_SAMPLE_CLIENT_LOG")) {
+        if (std::FILE* log = platform::OpenFileStream(platform::WideFromUtf8(logPath), "ab")) {
+            std::fprintf(log, "%s\n", line.c_str());
+            std::fclose(log);
+        }
+    }
+}
+
+std::wstring ClientFolder()
+{
+    const std::wstring program = platform::ExecutablePath();
+    return program.substr(0, program.rfind(L'/') + 1);
 }
 
 }  // namespace
@@ -30,21 +56,26 @@ int Usage()
 int main(int argc, char** argv)
 {
     std::string title;
-    bool haveTitle = false;
     long seconds = 30;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    std::vector<std::string> lines;
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--title") {
-            title = argv[i + 1];
-            haveTitle = true;
-        } else if (option == "--seconds") {
-            seconds = std::strtol(argv[i + 1], nullptr, 10);
+        if (option == "-onlymain") {
+            lines.push_back("-onlymain: started");
+        } else if (option == "-updatevexa") {
+            lines.push_back(FinishSelfUpdate(ClientFolder()));
+        } else if (option == "--title" && i + 1 < argc) {
+            title = argv[++i];
+        } else if (option == "--seconds" && i + 1 < argc) {
+            seconds = std::strtol(argv[++i], nullptr, 10);
         } else {
             return Usage();
         }
     }
-    if (!haveTitle || argc % 2 == 0)
-        return Usage();
+    for (const std::string& line : lines)
+        Report(line);
+    if (title.empty())
+        return 0;
 
     std::signal(SIGTERM, OnTerminate);
     platform::CMessageWindow window(platform::WideFromUtf8(title));

@@ -5,6 +5,7 @@
 #include "vexa/control/ClientStart.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/UpdateLog.h"
+#include "vexa/install/InstallUpdate.h"
 
 #include <cstdio>
 #include <string>
@@ -13,6 +14,7 @@
 // vexa-control-probe log [line...]        each line becomes one log line
 // vexa-control-probe needupdate [line...] writes "needupdate.txt" with the lines
 // vexa-control-probe open <file> <params>  OpenInRootFolder
+// vexa-control-probe install              InstallUpdate; exit code 1 when it failed
 // vexa-control-probe lock <name>          prints "held" and keeps the mutex, "exists", or
 //                                          "error: " and why the lock cannot be opened
 int main(int argc, char** argv)
@@ -32,6 +34,10 @@ int main(int argc, char** argv)
     }
     if (mode == "needupdate")
         return WriteNeedUpdateFile(lines) ? 0 : 1;
+    if (mode == "install") {
+        InstallSet installSet;
+        return InstallUpdate(installSet) ? 0 : 1;
+    }
     if (mode == "open" && lines.size() == 2) {
         OpenInRootFolder(lines[0], lines[1]);
         return 0;

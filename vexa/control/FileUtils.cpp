@@ -80,7 +80,15 @@ void DeleteTempDownloadFolder()
 
 void DeleteBackupFolder()
 {
-    DeleteFolderIfPresent(GetBackupFolder());
+    // Renamed away first: a "backup" folder that a killed run leaves behind then always
+    // means an unfinished installation, never a half-deleted finished one.
+    const std::wstring backup = GetBackupFolder();
+    const std::wstring doomed = GetModuleFolder() + L".backup.deleting";
+    DeleteFolderIfPresent(doomed);
+    if (FileExists(backup) && platform::RenamePath(backup.substr(0, backup.size() - 1), doomed))
+        DeleteTree(doomed);
+    else
+        DeleteFolderIfPresent(backup);
 }
 
 void DeleteNeedUpdateFile()
@@ -103,12 +111,17 @@ bool WriteNeedUpdateFile(const std::vector<std::wstring>& lines)
         platform::WideToCodePage(kNeedUpdateCodePage, line + L"\r\n", bytes);
         contents += TextModeBytes(bytes);
     }
-    std::FILE* file = platform::OpenFileStream(path, "wb");
+    // Written beside it and renamed into place: the client never finds half a file.
+    const std::wstring temporary = GetModuleFolder() + L".needupdate.txt.new";
+    std::FILE* file = platform::OpenFileStream(temporary, "wb");
     if (!file)
         return false;
     const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
     // A short write or a failed close leaves a file the client would misread.
-    return std::fclose(file) == 0 && written;
+    if (std::fclose(file) == 0 && written && platform::RenamePath(temporary, path))
+        return true;
+    platform::RemoveFile(temporary);
+    return false;
 }
 
 bool CopyNewConfig()

@@ -155,10 +155,15 @@ bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry)
 
 void ReadFileList(const std::wstring& path, CFileList& list)
 {
+    LoadFileList(path, list);
+}
+
+bool LoadFileList(const std::wstring& path, CFileList& list)
+{
     list.Clear();
     CXmlDocument document;
     if (!document.LoadFile(path))
-        return;
+        return false;
     document.FindElement();
     document.EnterElement();
     if (document.FindElement(L"FileList")) {
@@ -172,6 +177,7 @@ void ReadFileList(const std::wstring& path, CFileList& list)
         document.LeaveElement();
     }
     document.LeaveElement();
+    return true;
 }
 
 bool WriteFileList(const CFileList& list, const std::wstring& path)

@@ -54,6 +54,8 @@ bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry);
 // Empties the list and fills it from a "filelist.xml"; it stays empty when the
 // file is missing, unreadable or not well-formed.
 void ReadFileList(const std::wstring& path, CFileList& list);
+// ReadFileList that tells: false when the file could not be loaded as well-formed XML.
+bool LoadFileList(const std::wstring& path, CFileList& list);
 // Writes the list in the "filelist.xml" format. The new list goes to a temporary
 // file beside path that then replaces it, so path always holds a whole list.
 bool WriteFileList(const CFileList& list, const std::wstring& path);
