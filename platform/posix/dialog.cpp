@@ -29,49 +29,47 @@ struct QueuedCommand {
     int commandId = 0;
 };
 
-// One live dialog. Its procedure runs on the thread that runs the dialog; the other
-// members are shared with every thread that sends to it, under the lock.
-class CDialogWindow {
-public:
-    CDialogWindow(const DialogTemplate& dialogTemplate, const DialogProcedure& procedure)
-        : m_procedure(procedure), m_thread(std::this_thread::get_id())
+// One live dialog. Its procedure runs on the thread that runs the dialog; the rest is
+// shared with every thread that sends to it, under the lock.
+struct LiveDialog {
+    LiveDialog(const DialogTemplate& dialogTemplate, const DialogProcedure& dialogProcedure)
+        : procedure(dialogProcedure), thread(std::this_thread::get_id())
     {
-        m_view.id = dialogTemplate.id;
-        m_view.title = dialogTemplate.title;
+        header.id = dialogTemplate.id;
+        header.title = dialogTemplate.title;
         for (const ControlTemplate& control : dialogTemplate.controls)
-            m_controls.push_back({ControlView{control.id, control.kind, control.rect, control.text}});
+            controls.push_back({ControlView{control.id, control.kind, control.rect, control.text}});
     }
 
-    const DialogProcedure& Procedure() const { return m_procedure; }
     void End(int result)
     {
-        m_ended = true;
-        m_result = result;
+        ended = true;
+        endResult = result;
         changed.notify_all();
     }
-    bool OnOwnThread() const { return std::this_thread::get_id() == m_thread; }
 
-    std::mutex lock;
-    std::condition_variable changed;
-    DialogView m_view;
-    std::vector<ControlState> m_controls;
-    bool m_ended = false;
-    int m_result = 0;
-    std::deque<QueuedCommand> m_queue;
-    std::uint64_t m_nextSequence = 1;
-    std::uint64_t m_handledSequence = 0;
+    bool OnOwnThread() const { return std::this_thread::get_id() == thread; }
 
     DialogView View() const
     {
-        DialogView view = m_view;
-        for (const ControlState& control : m_controls)
+        DialogView view = header;
+        for (const ControlState& control : controls)
             view.controls.push_back(control.view);
         return view;
     }
 
-private:
-    DialogProcedure m_procedure;
-    std::thread::id m_thread;
+    const DialogProcedure procedure;
+    const std::thread::id thread;
+    std::mutex lock;
+    std::condition_variable changed;
+    // Handle, id and title; the controls are kept apart with their steps.
+    DialogView header;
+    std::vector<ControlState> controls;
+    bool ended = false;
+    int endResult = 0;
+    std::deque<QueuedCommand> queue;
+    std::uint64_t nextSequence = 1;
+    std::uint64_t handledSequence = 0;
 };
 
 // A handle is the dialog's serial number in the high half and its control's index + 1
@@ -86,7 +84,7 @@ std::uint32_t SlotOf(WindowHandle handle) { return static_cast<std::uint32_t>(ha
 
 class CDialogRegistry {
 public:
-    WindowHandle Add(const std::shared_ptr<CDialogWindow>& window)
+    WindowHandle Add(const std::shared_ptr<LiveDialog>& window)
     {
         std::lock_guard hold(m_lock);
         const std::uint32_t serial = m_nextSerial++;
@@ -100,7 +98,7 @@ public:
         m_dialogs.erase(SerialOf(dialog));
     }
 
-    std::shared_ptr<CDialogWindow> Find(WindowHandle handle)
+    std::shared_ptr<LiveDialog> Find(WindowHandle handle)
     {
         std::lock_guard hold(m_lock);
         const auto found = m_dialogs.find(SerialOf(handle));
@@ -109,7 +107,7 @@ public:
 
 private:
     std::mutex m_lock;
-    std::unordered_map<std::uint32_t, std::shared_ptr<CDialogWindow>> m_dialogs;
+    std::unordered_map<std::uint32_t, std::shared_ptr<LiveDialog>> m_dialogs;
     std::uint32_t m_nextSerial = 1;
 };
 
@@ -129,24 +127,24 @@ public:
         if (!m_window)
             return;
         m_hold = std::unique_lock(m_window->lock);
-        if (m_window->m_ended) {
+        if (m_window->ended) {
             m_hold.unlock();
             m_window.reset();
             return;
         }
         const std::uint32_t slot = SlotOf(handle);
-        if (slot != 0 && slot <= m_window->m_controls.size())
-            m_control = &m_window->m_controls[slot - 1];
+        if (slot != 0 && slot <= m_window->controls.size())
+            m_control = &m_window->controls[slot - 1];
     }
 
     explicit operator bool() const { return m_window != nullptr; }
-    CDialogWindow& Window() { return *m_window; }
+    LiveDialog& Window() { return *m_window; }
     ControlState* Control() { return m_control; }
     ControlState* Bar() { return m_control && m_control->view.kind == ControlKind::ProgressBar ? m_control : nullptr; }
     void Unlock() { m_hold.unlock(); }
 
 private:
-    std::shared_ptr<CDialogWindow> m_window;
+    std::shared_ptr<LiveDialog> m_window;
     std::unique_lock<std::mutex> m_hold;
     ControlState* m_control = nullptr;
 };
@@ -164,26 +162,26 @@ void MoveBar(CLockedWindow& locked, ControlState& bar, int position)
     CurrentUi().BarMoved(view, id);
 }
 
-int HandleCommands(CDialogWindow& window, WindowHandle dialog)
+int HandleCommands(LiveDialog& window, WindowHandle dialog)
 {
     std::unique_lock hold(window.lock);
     for (;;) {
-        window.changed.wait(hold, [&] { return window.m_ended || !window.m_queue.empty(); });
-        if (window.m_ended)
+        window.changed.wait(hold, [&] { return window.ended || !window.queue.empty(); });
+        if (window.ended)
             break;
-        const QueuedCommand command = window.m_queue.front();
-        window.m_queue.pop_front();
+        const QueuedCommand command = window.queue.front();
+        window.queue.pop_front();
         hold.unlock();
-        window.Procedure()(dialog, DialogMessage::Command, command.commandId);
+        window.procedure(dialog, DialogMessage::Command, command.commandId);
         hold.lock();
-        window.m_handledSequence = command.sequence;
+        window.handledSequence = command.sequence;
         window.changed.notify_all();
     }
     // Commands still waiting die with the dialog; their senders stop waiting.
-    window.m_queue.clear();
-    window.m_handledSequence = window.m_nextSequence - 1;
+    window.queue.clear();
+    window.handledSequence = window.nextSequence - 1;
     window.changed.notify_all();
-    return window.m_result;
+    return window.endResult;
 }
 
 }  // namespace
@@ -196,9 +194,9 @@ const ControlView* DialogView::Control(int controlId) const
 
 int RunModalDialog(const DialogTemplate& dialogTemplate, const DialogProcedure& procedure)
 {
-    const auto window = std::make_shared<CDialogWindow>(dialogTemplate, procedure);
+    const auto window = std::make_shared<LiveDialog>(dialogTemplate, procedure);
     const WindowHandle dialog = Registry().Add(window);
-    window->m_view.handle = dialog;
+    window->header.handle = dialog;
     CurrentUi().DialogOpened(window->View());
     procedure(dialog, DialogMessage::Init, 0);
     const int result = HandleCommands(*window, dialog);
@@ -211,7 +209,7 @@ void EndDialog(WindowHandle dialog, int result)
     CLockedWindow locked(dialog);
     if (!locked)
         return;
-    CDialogWindow& window = locked.Window();
+    LiveDialog& window = locked.Window();
     window.End(result);
     const DialogView view = window.View();
     locked.Unlock();
@@ -234,7 +232,7 @@ WindowHandle DialogItem(WindowHandle dialog, int controlId)
     CLockedWindow locked(dialog);
     if (!locked)
         return 0;
-    const std::vector<ControlState>& controls = locked.Window().m_controls;
+    const std::vector<ControlState>& controls = locked.Window().controls;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         if (controls[i].view.id == controlId)
             return MakeHandle(SerialOf(dialog), static_cast<std::uint32_t>(i + 1));
@@ -245,7 +243,7 @@ WindowHandle DialogItem(WindowHandle dialog, int controlId)
 int DialogTemplateId(WindowHandle window)
 {
     CLockedWindow locked(window);
-    return locked ? locked.Window().m_view.id : 0;
+    return locked ? locked.Window().header.id : 0;
 }
 
 void SendDialogCommand(WindowHandle dialog, int commandId)
@@ -253,19 +251,19 @@ void SendDialogCommand(WindowHandle dialog, int commandId)
     CLockedWindow locked(dialog);
     if (!locked)
         return;
-    CDialogWindow& window = locked.Window();
+    LiveDialog& window = locked.Window();
     if (window.OnOwnThread()) {
         // As a message sent within one thread: the procedure runs at once.
         locked.Unlock();
-        window.Procedure()(dialog, DialogMessage::Command, commandId);
+        window.procedure(dialog, DialogMessage::Command, commandId);
         return;
     }
-    const std::uint64_t sequence = window.m_nextSequence++;
-    window.m_queue.push_back({sequence, commandId});
+    const std::uint64_t sequence = window.nextSequence++;
+    window.queue.push_back({sequence, commandId});
     window.changed.notify_all();
     locked.Unlock();
     std::unique_lock hold(window.lock);
-    window.changed.wait(hold, [&] { return window.m_handledSequence >= sequence; });
+    window.changed.wait(hold, [&] { return window.handledSequence >= sequence; });
 }
 
 void PostDialogCommand(WindowHandle dialog, int commandId)
@@ -273,8 +271,8 @@ void PostDialogCommand(WindowHandle dialog, int commandId)
     CLockedWindow locked(dialog);
     if (!locked)
         return;
-    CDialogWindow& window = locked.Window();
-    window.m_queue.push_back({window.m_nextSequence++, commandId});
+    LiveDialog& window = locked.Window();
+    window.queue.push_back({window.nextSequence++, commandId});
     window.changed.notify_all();
 }
 
