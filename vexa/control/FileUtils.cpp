@@ -134,8 +134,13 @@ bool GetFileSize(const std::wstring& path, std::uint64_t& size)
     int error = 0;
     if (platform::FileSize(path, size, error))
         return true;
+    ReportFileSizeFailure(path, error);
+    return false;
+}
+
+void ReportFileSizeFailure(const std::wstring& path, int error)
+{
     const std::wstring line = L"无法获取文件大小: " + path + L"! ErrorCode: " + std::to_wstring(error);
     std::fputs(platform::AnsiFromWide(line).c_str(), stdout);
     std::fflush(stdout);
-    return false;
 }

@@ -30,3 +30,5 @@ bool CopyNewConfig();
 
 // The file's size. On failure prints the reason to the console.
 bool GetFileSize(const std::wstring& path, std::uint64_t& size);
+// The console line of a file that could not be measured, error being the system's code.
+void ReportFileSizeFailure(const std::wstring& path, int error);

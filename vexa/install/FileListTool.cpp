@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "platform/directory_walk.h"
-#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/ModuleFolders.h"
-#include "vexa/install/Md5.h"
+#include "vexa/install/CFileDigester.h"
 
 namespace {
 
@@ -40,6 +40,13 @@ struct Exclusions {
     std::wstring output;  // the list being replaced, which is no file of the client
 };
 
+// What the walk found, in walk order: the files, and the message of the failure
+// that stopped it early (empty when it went through).
+struct WalkResult {
+    std::vector<std::wstring> files;
+    std::wstring failure;
+};
+
 // A name that is not UTF-8, holds a control character, or holds '\' (a separator to
 // readers elsewhere) would reach the list changed or make it unreadable.
 bool ListCanCarry(const platform::FolderEntry& entry)
@@ -49,32 +56,20 @@ bool ListCanCarry(const platform::FolderEntry& entry)
            });
 }
 
-bool AddFile(CFileList& list, const std::wstring& root, const std::wstring& path, bool quiet)
-{
-    std::uint64_t size = 0;
-    if (!GetFileSize(path, size))
-        return false;
-    // Only the leading root is cut: the same text deeper in the path is a real folder name.
-    list.Add(CFileListInfo(path.substr(root.size()), FileMd5Hex(path), static_cast<std::int64_t>(size)));
-    if (!quiet)
-        Print(path + L" 生成成功!\n");
-    return true;
-}
-
-bool CollectFolder(platform::CDirectoryWalk& walk, CFileList& list, const std::wstring& root,
-                   const std::wstring& directory, bool quiet, const Exclusions& excluded)
+bool WalkFolder(platform::CDirectoryWalk& walk, const std::wstring& directory, const Exclusions& excluded,
+                WalkResult& found)
 {
     std::vector<platform::FolderEntry> entries;
     switch (walk.Enter(directory.empty() ? L"/" : directory, entries)) {
     case platform::CDirectoryWalk::EnterResult::Failed:
-        Print(L"无法读取文件夹: " + directory + L"! ErrorCode: " + std::to_wstring(walk.LastError()) + L"\n");
+        found.failure = L"无法读取文件夹: " + directory + L"! ErrorCode: " + std::to_wstring(walk.LastError()) + L"\n";
         return false;
     case platform::CDirectoryWalk::EnterResult::Loop:
         return true;
     case platform::CDirectoryWalk::EnterResult::Entered:
         break;
     }
-    bool collected = true;
+    bool walked = true;
     for (const platform::FolderEntry& entry : entries) {
         if (entry.hidden || entry.kind == platform::EntryKind::Other)
             continue;
@@ -85,31 +80,59 @@ bool CollectFolder(platform::CDirectoryWalk& walk, CFileList& list, const std::w
         if (entry.kind == platform::EntryKind::File && path == excluded.output)
             continue;
         if (!ListCanCarry(entry)) {
-            Print(L"文件名无法写入filelist.xml: " + path + L"\n");
-            collected = false;
+            found.failure = L"文件名无法写入filelist.xml: " + path + L"\n";
+            walked = false;
         } else if (entry.kind == platform::EntryKind::Folder) {
-            collected = CollectFolder(walk, list, root, path, quiet, excluded);
+            walked = WalkFolder(walk, path, excluded, found);
         } else {
-            collected = AddFile(list, root, path, quiet);
+            found.files.push_back(path);
         }
-        if (!collected)
+        if (!walked)
             break;
     }
     walk.Leave();
-    return collected;
+    return walked;
+}
+
+// Adds the files in walk order while workers measure and digest the ones ahead;
+// false at the first file that cannot be measured.
+bool ListFiles(CFileList& list, const std::wstring& root, const std::vector<std::wstring>& files, bool quiet,
+               unsigned threads)
+{
+    CFileDigester digester(files, threads);
+    for (const std::wstring& path : files) {
+        FileFacts facts = digester.Next();
+        if (!facts.measured) {
+            ReportFileSizeFailure(path, facts.sizeError);
+            return false;
+        }
+        // Only the leading root is cut: the same text deeper in the path is a real folder name.
+        list.Add(CFileListInfo(path.substr(root.size()), std::move(facts.md5), static_cast<std::int64_t>(facts.size)));
+        if (!quiet)
+            Print(path + L" 生成成功!\n");
+    }
+    return true;
 }
 
 }  // namespace
 
 bool CollectFiles(CFileList& list, const std::wstring& root, const std::wstring& directory, bool quiet,
-                  bool skipOwnFolder)
+                  bool skipOwnFolder, unsigned threads)
 {
-    platform::CDirectoryWalk walk;
     Exclusions excluded;
     if (skipOwnFolder)
         excluded.folder = WithoutTrailingSeparator(GetModuleFolder());
     excluded.output = GetLocalFileListPath();
-    return CollectFolder(walk, list, root, directory, quiet, excluded);
+    platform::CDirectoryWalk walk;
+    WalkResult found;
+    WalkFolder(walk, directory, excluded, found);
+    // Files met before a walk failure are listed and reported first, as in one pass.
+    if (!ListFiles(list, root, found.files, quiet, threads))
+        return false;
+    if (found.failure.empty())
+        return true;
+    Print(found.failure);
+    return false;
 }
 
 bool GenerateFileList(bool force, bool quiet, bool skipOwnFolder)

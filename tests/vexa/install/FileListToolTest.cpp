@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <map>
+#include <thread>
 
+#include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
 #include "tests/vexa/install/DeepFolders.h"
 
@@ -139,4 +142,101 @@ TEST(CollectFiles, NamesTheListCannotCarryStopTheWalk)
     testing::internal::CaptureStdout();
     EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
     EXPECT_NE(testing::internal::GetCapturedStdout().find("文件名无法写入filelist.xml"), std::string::npos);
+}
+
+namespace {
+
+struct Collected {
+    bool collected;
+    std::string console;
+    std::string list;  // the list as written to "filelist.xml"
+};
+
+bool operator==(const Collected& a, const Collected& b)
+{
+    return a.collected == b.collected && a.console == b.console && a.list == b.list;
+}
+
+Collected CollectWith(const std::filesystem::path& root, unsigned threads)
+{
+    CFileList list;
+    testing::internal::CaptureStdout();
+    const bool collected = CollectFiles(list, root.wstring(), root.wstring(), false, false, threads);
+    Collected result{collected, testing::internal::GetCapturedStdout(), ""};
+    testing_support::TempDir out;
+    EXPECT_TRUE(WriteFileList(list, (out.Path() / "filelist.xml").wstring()));
+    result.list = testing_support::ReadFileBytes(out.Path() / "filelist.xml");
+    return result;
+}
+
+// Nested folders of small, empty and larger files, in no particular name order.
+void MakeNestedTree(const std::filesystem::path& root, int files)
+{
+    for (int i = 0; i < files; ++i) {
+        const auto folder = root / ("d" + std::to_string(i % 7)) / ("e" + std::to_string(i % 3));
+        std::filesystem::create_directories(folder);
+        const std::size_t size = i % 5 == 0 ? 0 : static_cast<std::size_t>(i * 997 % 200000);
+        WriteFile(folder / ("f" + std::to_string((i * 7919) % 1000) + ".bin"), std::string(size, static_cast<char>(i)));
+    }
+}
+
+}  // namespace
+
+TEST(CollectFiles, SeveralWorkersListExactlyWhatOneDoes)
+{
+    testing_support::TempDir dir;
+    MakeNestedTree(dir.Path(), 400);
+    // Measured but not readable: listed with an empty digest.
+    std::filesystem::create_symlink("/proc/self/mem", dir.Path() / "d3" / "unreadable");
+
+    const Collected serial = CollectWith(dir.Path(), 1);
+    ASSERT_TRUE(serial.collected);
+    EXPECT_NE(serial.list.find("/d3/unreadable</FileName>\r\n<Md5/>"), std::string::npos);
+    for (unsigned threads : {2u, 3u, 8u})
+        EXPECT_TRUE(CollectWith(dir.Path(), threads) == serial) << threads;
+}
+
+TEST(CollectFiles, SeveralWorkersStopAtTheFirstFailureInWalkOrder)
+{
+    testing_support::TempDir dir;
+    MakeNestedTree(dir.Path() / "a", 150);
+    ASSERT_TRUE(MakeFileTooDeepToMeasure(dir.Path() / "b"));
+    MakeNestedTree(dir.Path() / "c", 150);
+    std::filesystem::create_directories(dir.Path() / "c" / "bad\x01name");
+
+    // Which failure comes first depends on the order the folders are read in.
+    const Collected serial = CollectWith(dir.Path(), 1);
+    EXPECT_FALSE(serial.collected);
+    const bool sizeFailure = serial.console.find("! ErrorCode: 36") != std::string::npos;
+    const bool nameFailure = serial.console.find("文件名无法写入filelist.xml") != std::string::npos;
+    EXPECT_NE(sizeFailure, nameFailure) << serial.console;
+    for (unsigned threads : {2u, 8u})
+        EXPECT_TRUE(CollectWith(dir.Path(), threads) == serial) << threads;
+}
+
+TEST(CollectFiles, FilesGrowingWhileReadKeepTheirPlace)
+{
+    testing_support::TempDir dir;
+    MakeNestedTree(dir.Path(), 200);
+    const auto growing = dir.Path() / "d2" / "growing.log";
+    WriteFile(growing, "start");
+    const Collected before = CollectWith(dir.Path(), 1);
+
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        std::ofstream out(growing, std::ios::binary | std::ios::app);
+        while (!done)
+            out << std::string(4096, 'g') << std::flush;
+    });
+    const Collected during = CollectWith(dir.Path(), 4);
+    done = true;
+    writer.join();
+
+    ASSERT_TRUE(during.collected);
+    // Only the growing file's own digest and size may differ.
+    const auto withoutGrowing = [](const std::string& list) {
+        const std::size_t at = list.find("/d2/growing.log</FileName>");
+        return list.substr(0, at) + list.substr(list.find("</File>", at));
+    };
+    EXPECT_EQ(withoutGrowing(during.list), withoutGrowing(before.list));
 }
