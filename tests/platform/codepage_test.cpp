@@ -99,6 +99,24 @@ TEST(Utf8, RoundTripsEveryPlaneAndReplacesInvalidInput)
     EXPECT_EQ(platform::Utf8FromWide(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
 }
 
+TEST(Utf8, AsciiRunsOfAnyLengthAroundOtherCharacters)
+{
+    for (std::size_t before = 0; before < 20; ++before) {
+        for (std::size_t after = 0; after < 10; ++after) {
+            const std::string bytes = std::string(before, 'a') + "\xE4\xB8\xAD" + std::string(after, 'b') + "\xFF";
+            const std::wstring text = std::wstring(before, L'a') + L"\u4E2D" + std::wstring(after, L'b') + L"\uFFFD";
+            EXPECT_EQ(platform::WideFromUtf8(bytes), text) << before << ' ' << after;
+        }
+    }
+    // Long enough for the output to be laid out in huge pages.
+    std::string big(20 << 20, 'x');
+    big += "\xC3\xA9";
+    const std::wstring wide = platform::WideFromUtf8(big);
+    ASSERT_EQ(wide.size(), (std::size_t{20} << 20) + 1);
+    EXPECT_EQ(wide.back(), L'\u00E9');
+    EXPECT_EQ(wide.find_first_not_of(L'x'), wide.size() - 1);
+}
+
 TEST(Ansi, CLocaleIsTreatedAsUtf8)
 {
     EXPECT_EQ(platform::WideFromAnsi("\xE6\x9B\xB4"), L"\x66F4");
