@@ -1,11 +1,14 @@
-// Usage: cquill-test-client <path of libcquill.so>
+// Usage: cquill-test-client <path of libcquill.so> [<port>]
 // Binds the exports by name, registers its protocols and checks that its field classes
 // frame and read their bodies through the header's streams. Prints one line per check;
-// exits 0 when every check passed.
+// exits 0 when every check passed. With a port, it then talks to the game server on
+// 127.0.0.1:<port> in main-thread mode: sends a chat line and a position, and prints every
+// event until both come back.
 
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "cquill.h"
@@ -113,12 +116,78 @@ void CheckMessageModel()
     Check(message.fields.empty() && chat.use_count() == 1, "clearing releases the fields");
 }
 
+// Prints what the connection reports.
+class PrintingListener : public INetworkListener {
+public:
+    void OnSendData(INetwork*, int bytes) override { std::printf("sent %d bytes\n", bytes); }
+    int OnReceiveMessage(INetwork*, IMessage* message) override
+    {
+        const auto& received = static_cast<varo::Message&>(*message);
+        std::printf("received message tid=%u:", received.tid);
+        for (const auto& field : received.fields) {
+            if (auto* chat = dynamic_cast<ChatField*>(field.get()))
+                std::printf(" chat \"%s\"", chat->text.c_str());
+            if (auto* position = dynamic_cast<PositionField*>(field.get()))
+                std::printf(" position (%u, %u, %d)", position->x, position->y, position->z);
+        }
+        std::printf("\n");
+        ++messages;
+        return 1;
+    }
+    void OnStatusChanged(INetwork*, int from, int to) override
+    {
+        std::printf("status %d -> %d\n", from, to);
+        status = to;
+    }
+
+    int messages = 0;
+    int status = 0;
+};
+
+void ExchangeWithServer(void* library, unsigned short port)
+{
+    const auto create = Bind<CreateNetworkInterfaceFunction>(library, "CreateNetworkInterface");
+    const auto release = Bind<ReleaseNetworkInterfaceFunction>(library, "ReleaseNetworkInterface");
+    const auto dispatch = Bind<DispatchNetworkMessagesFunction>(library, "DispatchNetworkMessages");
+    Check(create && release && dispatch, "the connection exports bind by name");
+    if (!create || !release || !dispatch)
+        return;
+    PrintingListener listener;
+    INetwork* network = create();
+    network->Initialize(&listener, true);
+    Check(network->Connect("127.0.0.1", port) == 1, "connecting to the game server");
+    // This thread's own loop: every event arrives inside these calls.
+    for (int round = 0; round < 500 && listener.status != 2; ++round)
+        dispatch(10);
+    Check(network->GetStatus() == 2, "connected");
+
+    varo::Message message;
+    message.SetTid(42);
+    auto chat = std::make_shared<ChatField>();
+    chat->text = "hello, server";
+    auto position = std::make_shared<PositionField>();
+    position->x = 100;
+    position->y = 200;
+    position->z = -3;
+    message.AddField(chat);
+    message.AddField(position);
+    for (int tid = 42; tid < 44; ++tid) {
+        message.SetTid(static_cast<unsigned>(tid));
+        Check(network->SendMessage(&message) == 1, "sending a message");
+    }
+    for (int round = 0; round < 500 && listener.messages < 2; ++round)
+        dispatch(10);
+    Check(listener.messages == 2, "both messages came back");
+    network->Close();
+    release(&network);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: cquill-test-client <libcquill.so>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: cquill-test-client <libcquill.so> [<port>]\n");
         return 2;
     }
     void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
@@ -139,6 +208,8 @@ int main(int argc, char** argv)
 
     CheckFieldFraming();
     CheckMessageModel();
+    if (argc == 3)
+        ExchangeWithServer(library, static_cast<unsigned short>(std::atoi(argv[2])));
 
     dlclose(library);
     return failures == 0 ? 0 : 1;

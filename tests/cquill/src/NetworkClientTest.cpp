@@ -304,7 +304,9 @@ TEST_F(NetworkClient, ReconnectsAfterCloseAndFromInsideItsOwnEvents)
     GameTestServer server({"--pids", "1001", "echo"});
     ConnectTo(server);
     network->Close();
+    listener.Clear();
     ASSERT_EQ(network->Connect("127.0.0.1", server.Port()), 1);
+    ASSERT_TRUE(listener.WaitFor("status 1->2"));
     ASSERT_TRUE(server.WaitForEvent("connection 2"));
 
     // On the first echo the listener closes, and dials again when it hears the close, all on
@@ -315,7 +317,7 @@ TEST_F(NetworkClient, ReconnectsAfterCloseAndFromInsideItsOwnEvents)
         } else if (line == "status 2->0") {
             EXPECT_EQ(self->GetStatus(), 0);
             EXPECT_EQ(self->Connect("127.0.0.1", server.Port()), 1);
-        } else if (line == "status 1->2" && server.Events().find("connection 3") != std::string::npos) {
+        } else if (line == "status 1->2") {
             varo::Message next = MessageWith(2, 0, {});
             EXPECT_EQ(self->SendMessage(&next), 1);
         } else if (line == "message tid=2 seq=0") {
@@ -323,7 +325,6 @@ TEST_F(NetworkClient, ReconnectsAfterCloseAndFromInsideItsOwnEvents)
             EXPECT_EQ(self->SendMessage(&last), 1);
         }
     };
-    ASSERT_TRUE(listener.WaitFor("status 1->2"));
     varo::Message first = MessageWith(1, 0, {});
     ASSERT_EQ(network->SendMessage(&first), 1);
     EXPECT_TRUE(listener.WaitFor("message tid=3 seq=0"));
@@ -384,7 +385,8 @@ TEST_F(NetworkClient, HostileServersNeverCrashTheClient)
     GameTestServer server({"--pids", "1001", "raw=090000051122334455", "raw=0903001002ff" + std::string(34, '0'),
                            "inflate=33000000", "send=tid=4", "raw=09008000deadbeef"});
     ConnectTo(server);
-    ASSERT_TRUE(listener.WaitFor("status 2->0"));
+    // Inflating 33 MB takes a while under the sanitizers.
+    ASSERT_TRUE(listener.WaitFor("status 2->0", 60s));
     const Lines lines = listener.Lines();
     // Undecodable packets are dropped; the negative length ends the connection.
     EXPECT_NE(std::find(lines.begin(), lines.end(), "message tid=4 seq=0"), lines.end());
