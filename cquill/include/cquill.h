@@ -10,15 +10,7 @@
 #include <vector>
 
 #include "cquill_bstream.h"
-
-#if defined(CQUILL_BUILDING)
-#define CQUILL_API __attribute__((visibility("default")))
-#define CQUILL_INTERNAL __attribute__((visibility("hidden")))
-#else
-#define CQUILL_API
-#define CQUILL_INTERNAL
-#endif
-
+#include "cquill_export.h"
 #include "cquill_sdr.h"
 
 namespace varo {

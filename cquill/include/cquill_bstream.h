@@ -9,11 +9,7 @@
 #include <string>
 #include <utility>
 
-#if defined(CQUILL_BUILDING)
-#define CQUILL_CLASS __attribute__((visibility("default")))
-#else
-#define CQUILL_CLASS
-#endif
+#include "cquill_export.h"
 
 class CQUILL_CLASS my_exception {
 public:

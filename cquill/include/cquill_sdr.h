@@ -1,10 +1,11 @@
 #pragma once
 
 // Server directory lookup: which game servers serve a product path.
-// Included by cquill.h; uses its CQUILL_API.
 
 #include <string>
 #include <vector>
+
+#include "cquill_export.h"
 
 // One directory entry, texts as the server sent them (no code-page conversion).
 // The client reads the answer vector in place, so both sides compile this type with
