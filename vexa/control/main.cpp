@@ -1,7 +1,15 @@
 #include "vexa/control/CommandLine.h"
 #include "vexa/control/EntryPoint.h"
+#include "vexa/control/Usage.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
-    return RunVexa(WidenArguments(argc, argv));
+    const std::vector<std::wstring> arguments = WidenArguments(argc, argv);
+    if (const std::string text = InformationText(arguments); !text.empty()) {
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
+    return RunVexa(arguments);
 }

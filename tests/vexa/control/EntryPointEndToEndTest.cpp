@@ -3,8 +3,10 @@
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -116,6 +118,37 @@ TEST_F(EntryPointTest, ToolSwitchAnywhereRunsTheFileListToolInsteadOfAJob)
     const std::string list = ReadFileBytes(tree.ModuleFolder() / "filelist.xml");
     EXPECT_NE(list.find("data.bin"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(tree.Root() / "started.txt"));
+}
+
+TEST_F(EntryPointTest, HelpAndVersionPrintAndTouchNothing)
+{
+    const auto files = [this] {
+        std::vector<std::filesystem::path> found;
+        for (const auto& folder : {tree.Root(), runtime.Path()})
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+                found.push_back(entry.path());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const auto before = files();
+    for (const std::string argument : {"--help", "--version"}) {
+        ChildOptions options;
+        // The tool switch after it is not run.
+        options.arguments = {argument, "-g"};
+        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()}};
+        ChildProcess vexa(tree.Program().string(), options);
+        ASSERT_TRUE(vexa.Wait(60s));
+        EXPECT_EQ(vexa.ExitCode(), 0);
+        if (argument == "--help")
+            EXPECT_THAT(vexa.Stdout(), testing::StartsWith("Usage: vexa update\n"));
+        else
+            EXPECT_THAT(vexa.Stdout(), testing::MatchesRegex("vexa [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+    }
+    EXPECT_EQ(files(), before);
+
+    // Anywhere but first they are words like any other.
+    EXPECT_EQ(RunVexa({"-q", "--help", "-g"}), 0);
+    EXPECT_TRUE(std::filesystem::exists(tree.ModuleFolder() / "filelist.xml"));
 }
 
 }  // namespace
