@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev zlib1g-dev liblog4cplus-dev libtinyxml2-dev
   libsodium-dev nginx-light curl openssl
+  pkgconf dpkg-dev file
 )
 
 missing=()

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# What a game studio gets, built against as an outsider would:
+#   shipping_test.sh install  <build folder> <example client source>
+#     `cmake --install` into a temporary prefix; the example client is built through
+#     find_package(cquill) and through pkg-config, and run.
+#   shipping_test.sh packages <build folder> <example client source>
+#     the Debian packages are made, checked, unpacked, and the example client is built
+#     against the unpacked tree.
+set -euo pipefail
+check=$1 build=$2 example=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The example client through find_package against <prefix>; it must load the
+# library from that prefix.
+find_package_client() {
+  local prefix=$1 libdir=$2 out=$work/find_package
+  rm -rf "$out"
+  cmake -S "$example" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+  cmake --build "$out" >/dev/null
+  ldd "$out/cquill-client" | grep >/dev/null "=> $libdir/libcquill.so.2 " || fail "find_package client loads another libcquill"
+  run_client "$out/cquill-client" "$libdir"
+}
+
+# The client prints the library's version, which must be the SONAME's.
+run_client() {
+  local client=$1 libdir=$2 version
+  version=$("$client" | sed -n 's/^cquill //p')
+  [ -n "$version" ] || fail "$client did not run to its end"
+  objdump -p "$libdir/libcquill.so.$version" | grep -E >/dev/null "SONAME +libcquill\.so\.$version$" \
+    || fail "SONAME differs from GetNetworkDLLVersion() = $version"
+}
+
+case $check in
+install)
+  prefix=$work/prefix
+  cmake --install "$build" --prefix "$prefix" >/dev/null
+  [ -x "$prefix/bin/vexa" ] || fail "no bin/vexa"
+  [ "$("$prefix/bin/vexa" --version)" = "vexa $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] \
+    || fail "installed vexa reports another version"
+  [ "$(readlink "$prefix/lib/libcquill.so")" = libcquill.so.2 ] || fail "libcquill.so does not name the SONAME"
+  [[ "$(readlink "$prefix/lib/libcquill.so.2")" =~ ^libcquill\.so\.2\.[0-9]+\.[0-9]+$ ]] || fail "no versioned libcquill"
+
+  # Every installed header compiles on its own.
+  for header in "$prefix"/include/cquill/*.h; do
+    echo "#include <cquill/${header##*/}>" | c++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only \
+      -I"$prefix/include" -x c++ - || fail "${header##*/} does not compile on its own"
+  done
+
+  find_package_client "$prefix" "$prefix/lib"
+
+  export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig
+  # shellcheck disable=SC2046 # the flags are separate words
+  c++ -std=c++20 "$example/main.cpp" -o "$work/pkg-config-client" $(pkg-config --cflags --libs cquill) \
+    -Wl,-rpath,"$(pkg-config --variable=libdir cquill)"
+  run_client "$work/pkg-config-client" "$prefix/lib"
+  ;;
+packages)
+  cpack --config "$build/CPackConfig.cmake" -B "$work/debs" >/dev/null
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  for deb in "$work"/debs/*.deb; do dpkg-deb -x "$deb" "$work/tree"; done
+  deb() { echo "$work/debs/$1_${version}_$(dpkg --print-architecture).deb"; }
+  contents() { dpkg-deb -c "$(deb "$1")" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' '; }
+
+  [ "$(contents vexa)" = "./usr/bin/vexa " ] || fail "vexa holds: $(contents vexa)"
+  [[ "$(contents libcquill2)" =~ ^\./usr/lib/libcquill\.so\.2\ \./usr/lib/libcquill\.so\.2\.[0-9.]+\ $ ]] \
+    || fail "libcquill2 holds: $(contents libcquill2)"
+  for file in include/cquill/cquill.h lib/libcquill.so lib/cmake/cquill/cquillConfig.cmake \
+              lib/cmake/cquill/cquillConfigVersion.cmake lib/pkgconfig/cquill.pc; do
+    [[ " $(contents libcquill-dev)" == *" ./usr/$file "* ]] || fail "libcquill-dev lacks $file"
+  done
+
+  # Dependencies come from what the binaries link.
+  dpkg-deb -f "$(deb vexa)" Depends | grep >/dev/null 'libcurl4' || fail "vexa does not depend on libcurl"
+  dpkg-deb -f "$(deb libcquill2)" Depends | grep >/dev/null 'zlib1g' || fail "libcquill2 does not depend on zlib"
+  dpkg-deb -f "$(deb libcquill2)" Depends | grep >/dev/null 'liblog4cplus' || fail "libcquill2 does not depend on log4cplus"
+  [ "$(dpkg-deb -f "$(deb libcquill-dev)" Depends)" = "libcquill2 (= $version)" ] || fail "libcquill-dev depends on the wrong library"
+  dpkg-deb -I "$(deb libcquill2)" shlibs | grep >/dev/null '^libcquill 2 libcquill2' || fail "libcquill2 has no shlibs entry"
+
+  find_package_client "$work/tree/usr" "$work/tree/usr/lib"
+  ;;
+*) fail "unknown check $check" ;;
+esac
+echo "$check: ok"
