@@ -37,7 +37,7 @@ case $check in
 install)
   prefix=$work/prefix
   cmake --install "$build" --prefix "$prefix" >/dev/null
-  [ -x "$prefix/bin/vexa" ] || fail "no bin/vexa"
+  [ -x "$prefix/bin/vexa" ] && [ -x "$prefix/bin/vexa-sign" ] || fail "no bin/vexa or bin/vexa-sign"
   [ "$("$prefix/bin/vexa" --version)" = "vexa $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] \
     || fail "installed vexa reports another version"
   [ "$(readlink "$prefix/lib/libcquill.so")" = libcquill.so.2 ] || fail "libcquill.so does not name the SONAME"
@@ -64,7 +64,7 @@ packages)
   deb() { echo "$work/debs/$1_${version}_$(dpkg --print-architecture).deb"; }
   contents() { dpkg-deb -c "$(deb "$1")" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' '; }
 
-  [ "$(contents vexa)" = "./usr/bin/vexa " ] || fail "vexa holds: $(contents vexa)"
+  [ "$(contents vexa)" = "./usr/bin/vexa ./usr/bin/vexa-sign " ] || fail "vexa holds: $(contents vexa)"
   [[ "$(contents libcquill2)" =~ ^\./usr/lib/libcquill\.so\.2\ \./usr/lib/libcquill\.so\.2\.[0-9.]+\ $ ]] \
     || fail "libcquill2 holds: $(contents libcquill2)"
   for file in include/cquill/cquill.h lib/libcquill.so lib/cmake/cquill/cquillConfig.cmake \
@@ -73,7 +73,7 @@ packages)
   done
 
   # Dependencies come from what the binaries link.
-  dpkg-deb -f "$(deb vexa)" Depends | grep >/dev/null 'libcurl4' || fail "vexa does not depend on libcurl"
+  dpkg-deb -f "$(deb vexa)" Depends | grep >/dev/null 'libcurl4.*libsodium' || fail "vexa does not depend on libcurl and libsodium"
   dpkg-deb -f "$(deb libcquill2)" Depends | grep >/dev/null 'zlib1g' || fail "libcquill2 does not depend on zlib"
   dpkg-deb -f "$(deb libcquill2)" Depends | grep >/dev/null 'liblog4cplus' || fail "libcquill2 does not depend on log4cplus"
   [ "$(dpkg-deb -f "$(deb libcquill-dev)" Depends)" = "libcquill2 (= $version)" ] || fail "libcquill-dev depends on the wrong library"
