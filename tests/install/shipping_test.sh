@@ -2,16 +2,23 @@
 # What a game studio gets, built against as an outsider would:
 #   shipping_test.sh install  <build folder> <example client source>
 #     `cmake --install` into a temporary prefix; the example client is built through
-#     find_package(cquill) and through pkg-config, and run.
+#     find_package(cquill) and through pkg-config, and exchanges a message with the
+#     test game server.
 #   shipping_test.sh packages <build folder> <example client source>
 #     the Debian packages are made, checked, unpacked, and the example client is built
 #     against the unpacked tree.
 set -euo pipefail
 check=$1 build=$2 example=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The test game server echoes the example client's messages.
+"$build/bin/cquill-test-server" --pids 7 echo >"$work/server.out" &
+server=$!
+trap 'kill $server; rm -rf "$work"' EXIT
+for _ in $(seq 500); do port=$(head -n 1 "$work/server.out"); [ -n "$port" ] && break; sleep 0.01; done
+[ -n "$port" ] || fail "the test server gave no port"
 
 # The example client through find_package against <prefix>; it must load the
 # library from that prefix.
@@ -27,7 +34,7 @@ find_package_client() {
 # The client prints the library's version, which must be the SONAME's.
 run_client() {
   local client=$1 libdir=$2 version
-  version=$("$client" | sed -n 's/^cquill //p')
+  version=$("$client" "$port" | sed -n 's/^cquill //p')
   [ -n "$version" ] || fail "$client did not run to its end"
   objdump -p "$libdir/libcquill.so.$version" | grep -E >/dev/null "SONAME +libcquill\.so\.$version$" \
     || fail "SONAME differs from GetNetworkDLLVersion() = $version"
@@ -83,4 +90,5 @@ packages)
   ;;
 *) fail "unknown check $check" ;;
 esac
+grep '^received' "$work/server.out" >/dev/null || fail "the test server received nothing"
 echo "$check: ok"
