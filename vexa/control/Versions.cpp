@@ -1,6 +1,7 @@
 #include "vexa/control/Versions.h"
 
 #include "vexa/control/CUpdateConfig.h"
+#include "vexa/control/PublishedNames.h"
 #include "vexa/control/TextUtils.h"
 #include "vexa/control/UpdateLog.h"
 
@@ -63,6 +64,17 @@ bool DecideUpdateType(UpdateType& type)
     const std::wstring newest = config.GetNewVersion();
     const std::wstring minimum = config.GetMinVersion();
     const std::wstring installed = config.GetInstalledVersion();
+
+    // The published version names a download folder and the product code a URL path.
+    if (!IsFolderSafeVersion(newest)) {
+        WriteLog(L"版本信息有误,新版本版本号: %s, 当前版本号: %s", newest.c_str(), installed.c_str());
+        return false;
+    }
+    const std::wstring productCode = config.GetNewProductCode();
+    if (!IsUrlSafeProductCode(productCode)) {
+        WriteLog(L"产品代码有误: %s", productCode.c_str());
+        return false;
+    }
 
     int order = 0;
     if (!CompareVersion(minimum, installed, order)) {

@@ -221,4 +221,18 @@ TEST_F(CheckModeTest, SecondUpdaterOnlySaysOneIsRunning)
     EXPECT_EQ(Received(*client, 1), "message=1033 wparam=2 lparam=0\n");
 }
 
+TEST_F(CheckModeTest, PublishedNamesThatCouldLeaveTheirFolderFailTheCheck)
+{
+    Install("1.0.0");
+    auto client = OpenClientWindow("My Game");
+    // Even a forced update is refused: the version would name the download folder.
+    PublishVersion("1.0.1/../../..", "2.0.0");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    server.Publish("MOXUpdate/MOX/vexa.xml", "<vexa><ProductCode>MOX/../x</ProductCode><CurVersion>1.0.1</CurVersion></vexa>");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 2), "message=1033 wparam=3 lparam=0\nmessage=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"版本信息有误,新版本版本号: 1.0.1/../../.., 当前版本号: 1.0.0"));
+    EXPECT_TRUE(Logged(L"产品代码有误: MOX/../x"));
+}
+
 }  // namespace
