@@ -50,4 +50,7 @@ bool MakeExecutable(const std::wstring& path);
 // fopen for a wide path; the stream is not inherited by started programs.
 std::FILE* OpenFileStream(const std::wstring& path, const char* mode);
 
+// Empties an open stream's file, so that what is written next starts it afresh.
+bool TruncateFileStream(std::FILE* file);
+
 }  // namespace platform

@@ -197,4 +197,9 @@ std::FILE* OpenFileStream(const std::wstring& path, const char* mode)
     return std::fopen(NativePath(path).c_str(), closeOnExec.c_str());
 }
 
+bool TruncateFileStream(std::FILE* file)
+{
+    return std::fflush(file) == 0 && ftruncate(fileno(file), 0) == 0 && std::fseek(file, 0, SEEK_SET) == 0;
+}
+
 }  // namespace platform

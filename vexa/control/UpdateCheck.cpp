@@ -9,6 +9,7 @@
 #include "vexa/control/Versions.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/SignedDownload.h"
+#include "vexa/download/TransferOptions.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ namespace {
 bool DownloadPublishedConfig(const std::wstring& path)
 {
     const std::wstring url = GetUpdateConfig().GetConfigUrl();
-    return DownloadFile(url, path, false) && CheckDownloadSignature(url, path) && ConfigHasKey(path, L"CurVersion");
+    return DownloadFile(url, path, false, kConfigSizeCap) && CheckDownloadSignature(url, path) &&
+           ConfigHasKey(path, L"CurVersion");
 }
 
 void LogVerdict(UpdateType type)

@@ -66,15 +66,33 @@ TEST_F(DownloadFileTest, EmptyLocalFileIsFetchedWithoutRange)
     EXPECT_NE(server.AccessLog().find("GET /a.bin HTTP/1.1 200 range=-"), std::string::npos);
 }
 
-TEST_F(DownloadFileTest, NotFoundFailsButOtherErrorBodiesAreWrittenAsData)
+TEST_F(DownloadFileTest, ErrorAnswersFailAndLeaveAPartialFileAsItWas)
 {
     EXPECT_FALSE(DownloadFile(Url("missing.xml"), Local("missing.xml"), false));
-    EXPECT_NE(ReadAll(local.Path() / "missing.xml").find("404"), std::string::npos);
+    EXPECT_EQ(ReadAll(local.Path() / "missing.xml"), "");
 
-    // A folder without an index answers 403: not a failure of the transfer.
+    // A folder without an index answers 403: its page must not land in the file.
     std::filesystem::create_directories(server.SiteRoot() / "closed");
-    EXPECT_TRUE(DownloadFile(Url("closed/"), Local("closed.html"), false));
-    EXPECT_NE(ReadAll(local.Path() / "closed.html").find("403"), std::string::npos);
+    std::ofstream(local.Path() / "closed.bin", std::ios::binary) << "abc";
+    EXPECT_FALSE(DownloadFile(Url("closed/"), Local("closed.bin"), false));
+    EXPECT_EQ(ReadAll(local.Path() / "closed.bin"), "abc");
+}
+
+TEST_F(DownloadFileTest, RedirectIsFollowed)
+{
+    // nginx answers a folder named without its slash with 301 to the folder.
+    server.Publish("pkg/index.html", "page");
+    ASSERT_TRUE(DownloadFile(Url("pkg"), Local("page.html"), false));
+    EXPECT_EQ(ReadAll(local.Path() / "page.html"), "page");
+    EXPECT_NE(server.AccessLog().find("GET /pkg HTTP/1.1 301"), std::string::npos);
+}
+
+TEST_F(DownloadFileTest, BodyBeyondTheSizeCapFailsTheDownload)
+{
+    server.Publish("big.xml", Pattern(5000));
+    EXPECT_FALSE(DownloadFile(Url("big.xml"), Local("big.xml"), false, 4096));
+    EXPECT_LE(ReadAll(local.Path() / "big.xml").size(), 4096u);
+    EXPECT_TRUE(DownloadFile(Url("big.xml"), Local("fits.xml"), false, 5000));
 }
 
 TEST_F(DownloadFileTest, UnreachableServerFailsAndLeavesThePartialFile)

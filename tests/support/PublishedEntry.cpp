@@ -1,0 +1,31 @@
+#include "tests/support/PublishedEntry.h"
+
+#include "platform/text.h"
+#include "vexa/install/Md5.h"
+
+namespace testing_support {
+
+CFileListInfo PublishedEntry(const std::string& fileName, const std::string& bytes)
+{
+    Md5Context context;
+    Md5Init(context);
+    Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    Md5Digest digest;
+    Md5Final(context, digest);
+    std::wstring hex;
+    for (unsigned char byte : digest) {
+        hex += L"0123456789abcdef"[byte >> 4];
+        hex += L"0123456789abcdef"[byte & 15];
+    }
+    return CFileListInfo(platform::WideFromUtf8(fileName), hex, static_cast<std::int32_t>(bytes.size()));
+}
+
+std::string PatternBytes(std::size_t size, char seed)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(seed + (i * 7 + i / 251) % 26);
+    return bytes;
+}
+
+}  // namespace testing_support

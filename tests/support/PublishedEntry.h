@@ -1,0 +1,15 @@
+#pragma once
+#include "vexa/install/CFileListInfo.h"
+
+#include <string>
+
+namespace testing_support {
+
+// The file-list entry a publisher writes for a file of these bytes: FileName as
+// given (with its leading '/'), the MD5 digest in lowercase hex and the size.
+CFileListInfo PublishedEntry(const std::string& fileName, const std::string& bytes);
+
+// Deterministic bytes of the given length, different for each seed.
+std::string PatternBytes(std::size_t size, char seed = 'a');
+
+}  // namespace testing_support

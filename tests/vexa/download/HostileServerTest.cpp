@@ -1,0 +1,156 @@
+// Downloads against a server that misbehaves in the ways nginx will not: the
+// local file must never take an error page or a wrong restart, a stalled or
+// endless transfer must end, and a partial file must stay ready to resume.
+#include "platform/text.h"
+#include "tests/support/DownloadProbeTree.h"
+#include "tests/support/HostileHttpServer.h"
+#include "tests/support/PublishedEntry.h"
+#include "vexa/install/FileList.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using testing_support::DownloadProbeTree;
+using testing_support::HostileHttpServer;
+using testing_support::HostileReply;
+using testing_support::PatternBytes;
+using testing_support::PublishedEntry;
+using testing_support::ReadFileBytes;
+using testing_support::WriteFileBytes;
+using Body = HostileReply::Body;
+
+const std::string kWhole = PatternBytes(1000);
+
+class HostileServerTest : public ::testing::Test {
+protected:
+    HostileServerTest() { std::filesystem::create_directories(Local("")); }
+
+    // DownloadFiles of one entry for kWhole (or the given entry) at "/f.bin".
+    int DownloadSet(const CFileListInfo& entry = PublishedEntry("/f.bin", kWhole))
+    {
+        CFileList list;
+        list.Add(entry);
+        const std::string listPath = probe.InModule("list.xml");
+        EXPECT_TRUE(WriteFileList(list, platform::WideFromUtf8(listPath)));
+        return probe.Run({"files", listPath, server.BaseUrl(), Local("")}, {{"VEXA_STALL_SECONDS", "2"}});
+    }
+
+    // DownloadFile of "/f.bin" into the same local file.
+    int DownloadOne(const std::string& sizeCap = "")
+    {
+        std::vector<std::string> arguments{"file", server.BaseUrl() + "/f.bin", Local("/f.bin")};
+        if (!sizeCap.empty())
+            arguments.push_back(sizeCap);
+        return probe.Run(arguments, {{"VEXA_STALL_SECONDS", "2"}});
+    }
+
+    std::string Local(const std::string& name) const { return probe.InModule("tempDownload") + name; }
+    std::string LocalFile() const { return ReadFileBytes(Local("/f.bin")); }
+    void Partial(std::size_t size) const { WriteFileBytes(Local("/f.bin"), kWhole.substr(0, size)); }
+
+    HostileHttpServer server;
+    DownloadProbeTree probe;
+};
+
+TEST_F(HostileServerTest, WholeFileAnsweredToARangeRestartsTheFile)
+{
+    server.Answer("/f.bin", {200, kWhole, Body::Whole, {}});
+    WriteFileBytes(Local("/f.bin"), "stale bytes that are not the file's start");
+    EXPECT_EQ(DownloadSet(), 0);
+    EXPECT_EQ(LocalFile(), kWhole);
+    EXPECT_EQ(server.Requests().back(), "/f.bin range=bytes=41-");
+
+    Partial(300);
+    EXPECT_EQ(DownloadOne(), 0);
+    EXPECT_EQ(LocalFile(), kWhole);
+}
+
+TEST_F(HostileServerTest, RangeNotSatisfiableWritesNothingAndTheDigestDecides)
+{
+    server.Answer("/f.bin", {416, "<html>416</html>", Body::Whole, {}});
+    // The list claims more bytes than the file has: the whole file is here already.
+    std::filesystem::remove(Local("/f.bin"));
+    WriteFileBytes(Local("/f.bin"), kWhole);
+    CFileListInfo oversized = PublishedEntry("/f.bin", kWhole);
+    oversized.SetSize(2000);
+    EXPECT_EQ(DownloadSet(oversized), 0);
+    EXPECT_EQ(LocalFile(), kWhole);
+
+    // A real partial file fails its digest and is deleted, so the next run starts afresh.
+    Partial(300);
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_FALSE(std::filesystem::exists(Local("/f.bin")));
+
+    // A single download has no digest: the 416 is a failure that leaves the file.
+    Partial(300);
+    EXPECT_EQ(DownloadOne(), 1);
+    EXPECT_EQ(LocalFile(), kWhole.substr(0, 300));
+}
+
+TEST_F(HostileServerTest, ServerErrorWithABodyLeavesThePartialFileAsItWas)
+{
+    server.Answer("/f.bin", {500, "<html>Internal Server Error</html>", Body::Whole, {}});
+    Partial(300);
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_EQ(LocalFile(), kWhole.substr(0, 300));
+    EXPECT_TRUE(probe.Logged(L"下载文件失败, HTTP状态: 500, url: " + platform::WideFromUtf8(server.BaseUrl()) +
+                             L"/f.bin"));
+
+    EXPECT_EQ(DownloadOne(), 1);
+    EXPECT_EQ(LocalFile(), kWhole.substr(0, 300));
+}
+
+TEST_F(HostileServerTest, StallAfterTheHeadersIsAbortedAndKeepsThePartialFile)
+{
+    server.Answer("/f.bin", {206, "", Body::Stall, {"Content-Range: bytes 300-999/1000"}});
+    Partial(300);
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_TRUE(probe.Logged(L"下载文件失败, errcode: 28"));  // CURLE_OPERATION_TIMEDOUT
+    EXPECT_EQ(LocalFile(), kWhole.substr(0, 300));
+    EXPECT_EQ(DownloadOne(), 1);
+}
+
+TEST_F(HostileServerTest, BodyCutShortIsAFailureThatResumesWhereItStopped)
+{
+    server.Answer("/f.bin", {200, kWhole.substr(0, 600), Body::CutShort, {}});
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_TRUE(probe.Logged(L"下载文件失败, errcode: 18"));  // CURLE_PARTIAL_FILE
+    EXPECT_EQ(LocalFile(), kWhole.substr(0, 600));
+
+    server.Answer("/f.bin", {206, kWhole.substr(600), Body::Whole, {"Content-Range: bytes 600-999/1000"}});
+    EXPECT_EQ(DownloadSet(), 0);
+    EXPECT_EQ(server.Requests().back(), "/f.bin range=bytes=600-");
+    EXPECT_EQ(LocalFile(), kWhole);
+}
+
+TEST_F(HostileServerTest, EndlessBodyStopsAtTheExpectedSize)
+{
+    // The file followed by garbage: the first Size bytes are the file.
+    server.Answer("/f.bin", {200, kWhole, Body::Endless, {}});
+    EXPECT_EQ(DownloadSet(), 0);
+    EXPECT_EQ(LocalFile(), kWhole);
+
+    // Garbage only: capped, then deleted by the digest test.
+    server.Answer("/f.bin", {200, "garbage", Body::Endless, {}});
+    std::filesystem::remove(Local("/f.bin"));
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_FALSE(std::filesystem::exists(Local("/f.bin")));
+
+    // A single download of a parsed file has its own cap.
+    EXPECT_EQ(DownloadOne("4096"), 1);
+    EXPECT_LE(LocalFile().size(), 4096u);
+}
+
+TEST_F(HostileServerTest, RedirectLoopEndsAtTheRedirectCap)
+{
+    server.Answer("/f.bin", {302, "", Body::Whole, {"Location: /f.bin"}});
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_TRUE(probe.Logged(L"下载文件失败, errcode: 47"));  // CURLE_TOO_MANY_REDIRECTS
+    EXPECT_EQ(server.Requests().size(), 11u);
+    EXPECT_EQ(LocalFile(), "");
+}
+
+}  // namespace

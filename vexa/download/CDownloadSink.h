@@ -1,0 +1,59 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include <curl/curl.h>
+
+// Where the body of one answer goes. Only answers that carry the file reach the
+// local file: a 200 to a ranged request starts the file afresh, anything that is
+// not a success is refused unwritten, so a partial file is never spoiled by an
+// error page and stays ready to resume. The decision is taken once per transfer,
+// on the first block or, for an answer without a body, when the transfer ends.
+class CDownloadSink {
+public:
+    enum class State {
+        Undecided,
+        Writing,
+        // Stopped on purpose without a fault: a 416 that was acceptable, or the file
+        // reached its size cap. The file holds what it held before plus what fitted.
+        StoppedEarly,
+        Refused,     // an answer other than success; nothing of it was written
+        WriteFailed  // the local file would not take the bytes
+    };
+
+    static constexpr std::uint64_t kNoCap = UINT64_MAX;
+
+    // file: the open local file, positioned at its end; curl: the transfer whose
+    // status decides; offset: where the ranged request starts (0 = not ranged);
+    // sizeCap: the most the file may hold; accept416: a 416 to a ranged request is
+    // taken as "nothing more to send" instead of a refusal.
+    CDownloadSink(std::FILE* file, CURL* curl, std::uint64_t offset, std::uint64_t sizeCap, bool accept416);
+    CDownloadSink(const CDownloadSink&) = delete;
+    CDownloadSink& operator=(const CDownloadSink&) = delete;
+
+    // Takes one block of the body; the count written, less than bytes to stop the transfer.
+    std::size_t Write(const char* data, std::size_t bytes);
+    // Decides for an answer whose body never came; call after the transfer.
+    void Finish();
+
+    State GetState() const { return state_; }
+    long GetStatus() const { return status_; }
+    std::FILE* GetFile() const { return file_; }
+
+private:
+    void Decide();
+
+    std::FILE* file_;
+    CURL* curl_;
+    std::uint64_t offset_;
+    std::uint64_t sizeCap_;
+    bool accept416_;
+    std::uint64_t fileSize_;
+    State state_ = State::Undecided;
+    long status_ = 0;
+};
+
+// libcurl's write function: no bytes at all once the user cancelled the download
+// (libcurl then ends the transfer with its write error, 23), else what the sink takes.
+std::size_t WriteToFile(void* data, std::size_t size, std::size_t count, void* sink);

@@ -1,0 +1,36 @@
+#include "vexa/install/CleanFileName.h"
+
+#include <string_view>
+
+namespace {
+
+bool IsControl(wchar_t c)
+{
+    return c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0);
+}
+
+bool IsCleanComponent(std::wstring_view component)
+{
+    return !component.empty() && component != L"." && component != L"..";
+}
+
+}  // namespace
+
+bool IsCleanFileName(const std::wstring& name)
+{
+    if (name.empty() || name.front() != L'/')
+        return false;
+    for (wchar_t c : name)
+        if (c == L'\\' || IsControl(c))
+            return false;
+    std::size_t start = 1;
+    for (;;) {
+        const std::size_t end = name.find(L'/', start);
+        const std::size_t length = end == std::wstring::npos ? std::wstring::npos : end - start;
+        if (!IsCleanComponent(std::wstring_view(name).substr(start, length)))
+            return false;
+        if (end == std::wstring::npos)
+            return true;
+        start = end + 1;
+    }
+}

@@ -1,0 +1,97 @@
+#include "vexa/install/DownloadSet.h"
+
+#include "platform/files.h"
+#include "vexa/control/CUpdateConfig.h"
+#include "vexa/control/ModuleFolders.h"
+#include "vexa/control/UpdateLog.h"
+#include "vexa/download/DownloadFile.h"
+#include "vexa/download/DownloadFiles.h"
+#include "vexa/download/TransferOptions.h"
+#include "vexa/install/CleanFileName.h"
+#include "vexa/install/FileList.h"
+
+namespace {
+
+bool NeedsFetching(const CFileList& installed, const CFileListInfo& entry)
+{
+    const CFileListInfo* old = installed.Find(entry.GetFileName());
+    return !old || !EqualIgnoringCase(old->GetMd5(), entry.GetMd5());
+}
+
+// A stale list that stays would have the new one appended to it.
+bool RemoveStaleFile(const std::wstring& path)
+{
+    return !platform::FileExists(path) || platform::RemoveFile(path);
+}
+
+std::wstring WithoutTrailingSeparator(std::wstring folder)
+{
+    if (!folder.empty() && folder.back() == L'/')
+        folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+bool DownloadNewFileList()
+{
+    const CUpdateConfig& config = GetUpdateConfig();
+    const std::wstring path = config.GetNewFileListPath();
+    if (!RemoveStaleFile(path) || !DownloadFile(config.GetNewFileListUrl(), path, false, kFileListSizeCap)) {
+        WriteLog(L"下载filelist.xml文件失败");
+        return false;
+    }
+    return DownloadChangedFiles();
+}
+
+bool DownloadChangedFiles()
+{
+    CFileList set;
+    if (!BuildDownloadSet(set)) {
+        WriteLog(L"无法获取下载文件信息");
+        return false;
+    }
+    if (set.IsEmpty()) {
+        WriteLog(L"版本升级，但没有文件需要下载，导致安装时出错");
+        return false;
+    }
+    if (!WriteFileList(set, GetDownloadInfoPath())) {
+        WriteLog(L"保存下载信息文件失败");
+        return false;
+    }
+    const CUpdateConfig& config = GetUpdateConfig();
+    return DownloadFiles(set, config.GetFilesBaseUrl(), WithoutTrailingSeparator(config.GetVersionDownloadFolder()));
+}
+
+bool BuildDownloadSet(CFileList& set)
+{
+    const std::wstring installedPath = GetLocalFileListPath();
+    const std::wstring newPath = GetUpdateConfig().GetNewFileListPath();
+    if (!platform::FileExists(installedPath)) {
+        WriteLog(L"无法找到当前版本的filelist.xml文件: %s", installedPath.c_str());
+        return false;
+    }
+    if (!platform::FileExists(newPath)) {
+        WriteLog(L"无法找到新版本的filelist.xml文件: %s", newPath.c_str());
+        return false;
+    }
+
+    CFileList installed;
+    ReadFileList(installedPath, installed);
+    set.Clear();
+    CFileList published;
+    if (!LoadFileList(newPath, published)) {
+        WriteLog(L"无法加载文件%s", newPath.c_str());
+        return false;
+    }
+    for (const CFileListInfo& entry : published) {
+        if (!IsCleanFileName(entry.GetFileName())) {
+            WriteLog(L"文件名不合法: %s", entry.GetFileName().c_str());
+            set.Clear();
+            return false;
+        }
+        if (NeedsFetching(installed, entry))
+            set.Add(entry);
+    }
+    return true;
+}
