@@ -1,6 +1,7 @@
 #include "vexa/download/CDownloadSink.h"
 
 #include "platform/files.h"
+#include "vexa/download/DownloadUiState.h"
 
 #include <algorithm>
 
@@ -65,7 +66,7 @@ void CDownloadSink::Finish()
 
 std::size_t WriteToFile(void* data, std::size_t size, std::size_t count, void* sink)
 {
-    if (size == 0)
+    if (g_downloadUiState.cancelled == 1 || size == 0)
         return 0;
     return static_cast<CDownloadSink*>(sink)->Write(static_cast<const char*>(data), size * count) / size;
 }

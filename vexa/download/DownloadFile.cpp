@@ -2,7 +2,11 @@
 
 #include "platform/files.h"
 #include "vexa/control/FileUtils.h"
+#include "vexa/download/CancelledBox.h"
 #include "vexa/download/CertificateAuthority.h"
+#include "vexa/download/DialogThreads.h"
+#include "vexa/download/DownloadUiState.h"
+#include "vexa/download/ProgressFunctions.h"
 #include "vexa/download/TransferOptions.h"
 
 #include <curl/curl.h>
@@ -21,9 +25,9 @@ bool Succeeded(CURLcode result, const CDownloadSink& sink)
 
 }  // namespace
 
-bool DownloadFile(const std::wstring& url, const std::wstring& path, [[maybe_unused]] bool showDialog,
-                  std::uint64_t sizeCap)
+bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog, std::uint64_t sizeCap)
 {
+    ResetDownloadUiState();
     EnsurePathDir(path);
     std::FILE* file = platform::OpenFileStream(path, "ab+");
     if (!file)
@@ -39,6 +43,12 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, [[maybe_unu
     SetTargetOptions(curl, url, sink);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     ApplyCertificateAuthority(curl);
+    // The dialog thread is not waited for: progress sent before the dialog exists is lost.
+    if (showDialog) {
+        StartDownloadDialogThread();
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ProgressInBytes<OnSingleProgress>);
+    }
     SetTransferLimits(curl);
     if (size != 0)
         SetResumeRange(curl, size);
@@ -49,6 +59,8 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, [[maybe_unu
 
     if (!Succeeded(result, sink)) {
         std::fclose(file);
+        if (g_downloadUiState.cancelled == 1)
+            ShowCancelledBox();
         return false;
     }
     const bool flushed = std::fflush(file) == 0;

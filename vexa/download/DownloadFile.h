@@ -11,7 +11,7 @@
 // An answer other than success (404 included) writes nothing and fails; a 200 to
 // the range starts the file afresh. A body that would grow the file beyond sizeCap
 // fails the download. Folders of the path are created as needed.
-// showDialog asks for the single-bar progress dialog, which this platform does not
-// draw yet: the transfer then runs without it.
+// showDialog puts the transfer behind the single-bar dialog, which closes itself at
+// 100 % and can cancel the transfer ("已取消下载" is then shown).
 bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog,
                   std::uint64_t sizeCap = CDownloadSink::kNoCap);

@@ -1,10 +1,16 @@
 #include "vexa/download/DownloadFiles.h"
 
+#include "platform/clock.h"
+#include "platform/dialog.h"
 #include "platform/files.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/UpdateLog.h"
 #include "vexa/download/CDownloadSink.h"
+#include "vexa/download/CancelledBox.h"
 #include "vexa/download/CertificateAuthority.h"
+#include "vexa/download/DialogThreads.h"
+#include "vexa/download/DownloadUiState.h"
+#include "vexa/download/ProgressFunctions.h"
 #include "vexa/download/TransferOptions.h"
 #include "vexa/install/FileList.h"
 #include "vexa/install/Md5.h"
@@ -17,6 +23,8 @@ namespace {
 
 constexpr long kConnectTimeoutSeconds = 15;
 constexpr long kNotFound = 404;
+// Lets the dialog record its controls before the first progress message.
+constexpr unsigned kDialogStartMilliseconds = 200;
 
 // The easy handle of the whole set; reset before each file, which keeps its
 // connection cache, so every file after the first reuses the connection.
@@ -41,6 +49,8 @@ void SetEntryOptions(CURL* curl, const std::wstring& url, CDownloadSink& sink)
 {
     curl_easy_reset(curl);
     SetTargetOptions(curl, url, sink);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ProgressInBytes<OnFileProgress>);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     ApplyCertificateAuthority(curl);
     SetTransferLimits(curl);
@@ -69,14 +79,18 @@ bool Transfer(CURL* curl, std::FILE* file, const CFileListInfo& entry, const std
 {
     const std::uint64_t expected = entry.GetSize() < 0 ? 0 : static_cast<std::uint64_t>(entry.GetSize());
     CDownloadSink sink(file, curl, localSize, expected, true);
+    g_downloadUiState.filePercent = 0;
     SetEntryOptions(curl, url, sink);
     if (localSize != 0)
         SetResumeRange(curl, localSize);
 
+    platform::SetControlText(g_downloadUiState.mainLabel, entry.GetFileName());
     const CURLcode result = curl_easy_perform(curl);
     sink.Finish();
     if (!ReportTransfer(result, sink, url)) {
         std::fclose(file);
+        if (g_downloadUiState.cancelled == 1)
+            ShowCancelledBox();
         return false;
     }
     const bool flushed = std::fflush(file) == 0;
@@ -126,18 +140,26 @@ bool DownloadEntry(CURL* curl, const CFileListInfo& entry, const std::wstring& b
 
 bool DownloadFiles(const CFileList& entries, const std::wstring& baseUrl, const std::wstring& localBase)
 {
+    ResetDownloadUiState();
     const int count = static_cast<int>(entries.GetCount());
     WriteLog(L"共有 %d 个文件要下载...", count);
+    platform::CDialogThread& dialog = StartDownloadFilesDialogThread();
+    platform::SleepMilliseconds(kDialogStartMilliseconds);
 
     CCurlHandle curl;
     if (!curl.Get()) {
         WriteLog(L"curl初始化失败");
         return false;
     }
+    int done = 1;
     for (const CFileListInfo& entry : entries) {
         if (!DownloadEntry(curl.Get(), entry, baseUrl, localBase))
             return false;
+        StepOverallProgress(done, count);
         WriteLog(L"文件 %s 下载成功", (localBase + entry.GetFileName()).c_str());
+        ++done;
     }
+    // The dialog closes itself when the overall bar reaches 100 %.
+    dialog.Wait();
     return true;
 }

@@ -36,5 +36,15 @@ void SetTargetOptions(CURL* curl, const std::wstring& url, CDownloadSink& sink);
 // The options that follow the design's own: low-speed abort and redirect cap.
 void SetTransferLimits(CURL* curl);
 
+// libcurl's progress interface of today hands over byte counts; the progress
+// functions of the dialogs take them as doubles, as its older one did.
+template <int (*Progress)(void*, double, double, double, double)>
+int ProgressInBytes(void* data, curl_off_t downloadTotal, curl_off_t downloadedNow, curl_off_t uploadTotal,
+                    curl_off_t uploadedNow)
+{
+    return Progress(data, static_cast<double>(downloadTotal), static_cast<double>(downloadedNow),
+                    static_cast<double>(uploadTotal), static_cast<double>(uploadedNow));
+}
+
 // Asks only for the bytes from offset on ("<offset>-").
 void SetResumeRange(CURL* curl, std::uint64_t offset);
