@@ -17,7 +17,7 @@ CFileListInfo PublishedEntry(const std::string& fileName, const std::string& byt
         hex += L"0123456789abcdef"[byte >> 4];
         hex += L"0123456789abcdef"[byte & 15];
     }
-    return CFileListInfo(platform::WideFromUtf8(fileName), hex, static_cast<std::int32_t>(bytes.size()));
+    return CFileListInfo(platform::WideFromUtf8(fileName), hex, static_cast<std::int64_t>(bytes.size()));
 }
 
 std::string PatternBytes(std::size_t size, char seed)
