@@ -67,12 +67,12 @@ bool DecideUpdateType(UpdateType& type)
 
     // The published version names a download folder and the product code a URL path.
     if (!IsFolderSafeVersion(newest)) {
-        WriteLog(L"版本信息有误,新版本版本号: %s, 当前版本号: %s", newest.c_str(), installed.c_str());
+        WriteLog(L"版本信息有误,新版本版本号: %s, 当前版本号: %s", LogValue(newest).c_str(), LogValue(installed).c_str());
         return false;
     }
     const std::wstring productCode = config.GetNewProductCode();
     if (!IsUrlSafeProductCode(productCode)) {
-        WriteLog(L"产品代码有误: %s", productCode.c_str());
+        WriteLog(L"产品代码有误: %s", LogValue(productCode).c_str());
         return false;
     }
 

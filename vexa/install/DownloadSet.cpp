@@ -86,7 +86,7 @@ bool BuildDownloadSet(CFileList& set)
     }
     for (const CFileListInfo& entry : published) {
         if (!IsCleanFileName(entry.GetFileName())) {
-            WriteLog(L"文件名不合法: %s", entry.GetFileName().c_str());
+            WriteLog(L"文件名不合法: %s", LogValue(entry.GetFileName()).c_str());
             set.Clear();
             return false;
         }
