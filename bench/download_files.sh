@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# DownloadFiles against curl, both fetching the same URLs from a loopback nginx in
+# one run: 2,000 files of 4 KiB, then one file of 512 MiB. curl gets every URL of a
+# case in one process, so it reuses its connection as DownloadFiles does. Each side
+# runs twice, alternating; the better time counts. Target: DownloadFiles >= 0.8x curl.
+# Usage: bench/download_files.sh [build folder]   (default: build/release)
+set -euo pipefail
+build=$(cd "${1:-build/release}" && pwd)
+work=$(mktemp -d /tmp/vexa-download-bench.XXXXXX)
+nginx_pid=""
+cleanup() {
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/site/small" "$work/site/big" "$work/bin"
+python3 - "$work/site/small" <<'PY'
+import os, sys
+for i in range(2000):
+    with open(os.path.join(sys.argv[1], f"f{i:04d}.bin"), "wb") as f:
+        f.write(os.urandom(4096))
+PY
+head -c 512M /dev/urandom > "$work/site/big/big.bin"
+
+port=""
+for candidate in $(seq 18200 18300); do
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
+done
+[ -n "$port" ] || { echo "no free loopback port" >&2; exit 1; }
+cat > "$work/nginx.conf" <<CONF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/error.log warn;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  client_body_temp_path $work/body;
+  proxy_temp_path $work/proxy;
+  fastcgi_temp_path $work/fastcgi;
+  uwsgi_temp_path $work/uwsgi;
+  scgi_temp_path $work/scgi;
+  keepalive_requests 100000;
+  server { listen 127.0.0.1:$port; root $work/site; }
+}
+CONF
+/usr/sbin/nginx -p "$work/" -c "$work/nginx.conf" -e "$work/error.log" &
+nginx_pid=$!
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.05
+done
+
+# The program's log goes beside it, so it runs from a copy in the work folder.
+cp "$build/bin/download_files" "$work/bin/"
+base="http://127.0.0.1:$port"
+
+ours() {  # ours <case>: seconds
+  rm -rf "$work/ours"
+  "$work/bin/download_files" "$work/site/$1" "$base/$1" "$work/ours" | sed 's/.* in \([0-9.]*\) s/\1/'
+}
+theirs() {  # theirs <case>: seconds
+  rm -rf "$work/curl" && mkdir -p "$work/curl"
+  for f in "$work/site/$1"/*; do
+    name=$(basename "$f")
+    printf 'url = "%s/%s/%s"\noutput = "%s/curl/%s"\n' "$base" "$1" "$name" "$work" "$name"
+  done > "$work/$1.curl"
+  local start end
+  start=$EPOCHREALTIME
+  curl -s -f -K "$work/$1.curl"
+  end=$EPOCHREALTIME
+  python3 -c "print($end - $start)"
+}
+report() {  # report <case> <label>
+  local a b c d
+  a=$(ours "$1"); b=$(theirs "$1"); c=$(ours "$1"); d=$(theirs "$1")
+  rm -rf "$work/ours" "$work/curl"
+  python3 - "$2" "$a" "$b" "$c" "$d" <<'PY'
+import sys
+label, a, b, c, d = sys.argv[1], *map(float, sys.argv[2:])
+ours, curl = min(a, c), min(b, d)
+print(f"{label:24} DownloadFiles {ours:7.3f} s   curl {curl:7.3f} s   speed ratio {curl / ours:5.2f} (target >= 0.80)")
+PY
+}
+
+cat "$work/site/big/big.bin" > /dev/null  # both sides read the site from the page cache
+report small "2,000 x 4 KiB"
+report big "1 x 512 MiB"
