@@ -44,7 +44,14 @@ std::string Hex(const std::string& bytes)
 // Records every call as a line, with the thread that made it.
 class Listener : public INetworkListener {
 public:
-    std::function<void(INetwork*, const std::string&)> onEvent;
+    using EventHook = std::function<void(INetwork*, const std::string&)>;
+
+    // Runs after each recorded line, on the thread that reported it.
+    void SetOnEvent(EventHook hook)
+    {
+        std::lock_guard guard(lock_);
+        onEvent_ = std::move(hook);
+    }
 
     void OnSendData(INetwork*, int bytes) override
     {
@@ -95,14 +102,16 @@ public:
 private:
     void Record(INetwork* network, const std::string& line)
     {
+        EventHook hook;
         {
             std::lock_guard guard(lock_);
             lines_.push_back(line);
             threads_.push_back(ThreadId());
+            hook = onEvent_;
         }
         changed_.notify_all();
-        if (onEvent)
-            onEvent(network, line);
+        if (hook)
+            hook(network, line);
     }
 
     mutable std::mutex lock_;
@@ -110,6 +119,7 @@ private:
     std::vector<std::string> lines_;
     std::vector<unsigned> threads_;
     int sent_ = 0;
+    EventHook onEvent_;
 };
 
 using Lines = std::vector<std::string>;
@@ -311,7 +321,7 @@ TEST_F(NetworkClient, ReconnectsAfterCloseAndFromInsideItsOwnEvents)
 
     // On the first echo the listener closes, and dials again when it hears the close, all on
     // the worker thread; on the new connection it answers each echo with the next message.
-    listener.onEvent = [&](INetwork* self, const std::string& line) {
+    listener.SetOnEvent([&](INetwork* self, const std::string& line) {
         if (line == "message tid=1 seq=0") {
             self->Close();
         } else if (line == "status 2->0") {
@@ -324,13 +334,13 @@ TEST_F(NetworkClient, ReconnectsAfterCloseAndFromInsideItsOwnEvents)
             varo::Message last = MessageWith(3, 0, {});
             EXPECT_EQ(self->SendMessage(&last), 1);
         }
-    };
+    });
     varo::Message first = MessageWith(1, 0, {});
     ASSERT_EQ(network->SendMessage(&first), 1);
     EXPECT_TRUE(listener.WaitFor("message tid=3 seq=0"));
     EXPECT_TRUE(server.WaitForEvent("peer-closed 2"));
     EXPECT_EQ(network->GetStatus(), 2);
-    listener.onEvent = nullptr;
+    listener.SetOnEvent(nullptr);
 }
 
 TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingThread)
