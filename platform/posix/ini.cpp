@@ -1,10 +1,10 @@
 #include "platform/ini.h"
 
+#include "platform/files.h"
 #include "platform/text.h"
 
 #include <algorithm>
 #include <cwctype>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -16,7 +16,7 @@ namespace {
 // UTF-16LE with its byte order mark, UTF-8 with or without one, else the ANSI charset.
 std::optional<std::wstring> ReadWholeText(const std::wstring& path)
 {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::ifstream file(NativePath(path), std::ios::binary);
     if (!file)
         return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

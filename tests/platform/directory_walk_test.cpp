@@ -39,7 +39,7 @@ TEST(DirectoryWalk, ReportsKindsThroughLinksAndHiddenNames)
 
     CDirectoryWalk walk;
     std::vector<FolderEntry> entries;
-    ASSERT_EQ(walk.Enter(root.wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(walk.Enter(testing_support::WidePath(root), entries), CDirectoryWalk::EnterResult::Entered);
     ASSERT_EQ(entries.size(), 8u) << "\".\" and \"..\" are left out";
     const std::pair<const wchar_t*, EntryKind> kinds[] = {
         {L"file.txt", EntryKind::File},  {L"folder", EntryKind::Folder},   {L"to-file", EntryKind::File},
@@ -63,13 +63,13 @@ TEST(DirectoryWalk, RefusesAFolderAlreadyEnteredUntilItIsLeft)
 
     CDirectoryWalk walk;
     std::vector<FolderEntry> entries;
-    ASSERT_EQ(walk.Enter(root.wstring(), entries), CDirectoryWalk::EnterResult::Entered);
-    ASSERT_EQ(walk.Enter((root / "sub").wstring(), entries), CDirectoryWalk::EnterResult::Entered);
-    EXPECT_EQ(walk.Enter((root / "sub" / "up").wstring(), entries), CDirectoryWalk::EnterResult::Loop);
-    EXPECT_EQ(walk.Enter((root / "alias").wstring(), entries), CDirectoryWalk::EnterResult::Loop);
+    ASSERT_EQ(walk.Enter(testing_support::WidePath(root), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(walk.Enter(testing_support::WidePath(root / "sub"), entries), CDirectoryWalk::EnterResult::Entered);
+    EXPECT_EQ(walk.Enter(testing_support::WidePath(root / "sub" / "up"), entries), CDirectoryWalk::EnterResult::Loop);
+    EXPECT_EQ(walk.Enter(testing_support::WidePath(root / "alias"), entries), CDirectoryWalk::EnterResult::Loop);
     walk.Leave();
     // A second way to the same folder is no loop once the first has been left.
-    EXPECT_EQ(walk.Enter((root / "alias").wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    EXPECT_EQ(walk.Enter(testing_support::WidePath(root / "alias"), entries), CDirectoryWalk::EnterResult::Entered);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, L"up");
 }
@@ -80,10 +80,10 @@ TEST(DirectoryWalk, AMissingFolderOrAFileFailsWithNoEntries)
     std::ofstream(dir.Path() / "file") << "x";
     CDirectoryWalk walk;
     std::vector<FolderEntry> entries{{L"stale", EntryKind::File, false, true}};
-    EXPECT_EQ(walk.Enter((dir.Path() / "missing").wstring(), entries), CDirectoryWalk::EnterResult::Failed);
+    EXPECT_EQ(walk.Enter(testing_support::WidePath(dir.Path() / "missing"), entries), CDirectoryWalk::EnterResult::Failed);
     EXPECT_TRUE(entries.empty());
     EXPECT_EQ(walk.LastError(), ENOENT);
-    EXPECT_EQ(walk.Enter((dir.Path() / "file").wstring(), entries), CDirectoryWalk::EnterResult::Failed);
+    EXPECT_EQ(walk.Enter(testing_support::WidePath(dir.Path() / "file"), entries), CDirectoryWalk::EnterResult::Failed);
     EXPECT_EQ(walk.LastError(), ENOTDIR);
 }
 
@@ -94,7 +94,7 @@ TEST(DirectoryWalk, TellsWhetherANameIsSpelledExactly)
     std::ofstream(dir.Path() / "latin1-\xE9.pak") << "x";
     CDirectoryWalk walk;
     std::vector<FolderEntry> entries;
-    ASSERT_EQ(walk.Enter(dir.Path().wstring(), entries), CDirectoryWalk::EnterResult::Entered);
+    ASSERT_EQ(walk.Enter(testing_support::WidePath(dir.Path()), entries), CDirectoryWalk::EnterResult::Entered);
     ASSERT_EQ(entries.size(), 2u);
     for (const FolderEntry& entry : entries)
         EXPECT_EQ(entry.exactName, entry.name == L"\u6E38\u620F.pak") << entry.name.size();

@@ -14,6 +14,7 @@ namespace {
 
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 namespace fs = std::filesystem;
 
@@ -27,7 +28,7 @@ TEST(CopyFileOver, ReplacesTheTargetWithTheSourceBytesAndPermissions)
     fs::permissions(source, fs::perms::owner_all);
     WriteFileBytes(target, "old and longer than nothing");
 
-    ASSERT_TRUE(platform::CopyFileOver(source.wstring(), platform::WideFromUtf8(target.string())));
+    ASSERT_TRUE(platform::CopyFileOver(WidePath(source), platform::WideFromUtf8(target.string())));
     EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(source));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_all);
     // No temporary file is left beside the target.
@@ -39,11 +40,11 @@ TEST(CopyFileOver, MissingSourceOrFolderLeavesTheTargetAlone)
     TempDir temp;
     const auto target = temp.Path() / "keep.txt";
     WriteFileBytes(target, "keep");
-    EXPECT_FALSE(platform::CopyFileOver((temp.Path() / "absent").wstring(), target.wstring()));
+    EXPECT_FALSE(platform::CopyFileOver(WidePath(temp.Path() / "absent"), WidePath(target)));
     fs::create_directories(temp.Path() / "folder");
-    EXPECT_FALSE(platform::CopyFileOver((temp.Path() / "folder").wstring(), target.wstring()));
+    EXPECT_FALSE(platform::CopyFileOver(WidePath(temp.Path() / "folder"), WidePath(target)));
     EXPECT_EQ(ReadFileBytes(target), "keep");
-    EXPECT_FALSE(platform::CopyFileOver(target.wstring(), (temp.Path() / "no" / "such" / "x").wstring()));
+    EXPECT_FALSE(platform::CopyFileOver(WidePath(target), WidePath(temp.Path() / "no" / "such" / "x")));
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2);
 }
 
@@ -53,12 +54,12 @@ TEST(FileSize, MeasuresFilesAndRefusesFoldersAndMissingPaths)
     WriteFileBytes(temp.Path() / "five", "12345");
     std::uint64_t size = 0;
     int error = 0;
-    ASSERT_TRUE(platform::FileSize((temp.Path() / "five").wstring(), size, error));
+    ASSERT_TRUE(platform::FileSize(WidePath(temp.Path() / "five"), size, error));
     EXPECT_EQ(size, 5u);
 
-    EXPECT_FALSE(platform::FileSize(temp.Path().wstring(), size, error));
+    EXPECT_FALSE(platform::FileSize(WidePath(temp.Path()), size, error));
     EXPECT_EQ(error, EISDIR);
-    EXPECT_FALSE(platform::FileSize((temp.Path() / "none").wstring(), size, error));
+    EXPECT_FALSE(platform::FileSize(WidePath(temp.Path() / "none"), size, error));
     EXPECT_EQ(error, ENOENT);
 }
 
@@ -66,8 +67,8 @@ TEST(FolderTree, CreateWithParentsThenDeleteEverythingBelow)
 {
     TempDir temp;
     const auto deep = temp.Path() / "a" / "b" / "c";
-    ASSERT_TRUE(platform::CreateFolders(deep.wstring() + L"/"));
-    ASSERT_TRUE(platform::CreateFolders(deep.wstring()));
+    ASSERT_TRUE(platform::CreateFolders(WidePath(deep) + L"/"));
+    ASSERT_TRUE(platform::CreateFolders(WidePath(deep)));
     WriteFileBytes(deep / ".hidden", "h");
     WriteFileBytes(temp.Path() / "a" / "file", "f");
     // A link out of the tree is removed, not followed.
@@ -75,19 +76,19 @@ TEST(FolderTree, CreateWithParentsThenDeleteEverythingBelow)
     WriteFileBytes(temp.Path() / "outside" / "precious", "p");
     fs::create_directory_symlink(temp.Path() / "outside", temp.Path() / "a" / "link");
 
-    EXPECT_TRUE(platform::FileExists((deep / ".hidden").wstring()));
-    EXPECT_EQ(platform::DeleteTree((temp.Path() / "a").wstring()), 0);
-    EXPECT_FALSE(platform::FileExists((temp.Path() / "a").wstring()));
+    EXPECT_TRUE(platform::FileExists(WidePath(deep / ".hidden")));
+    EXPECT_EQ(platform::DeleteTree(WidePath(temp.Path() / "a")), 0);
+    EXPECT_FALSE(platform::FileExists(WidePath(temp.Path() / "a")));
     EXPECT_EQ(ReadFileBytes(temp.Path() / "outside" / "precious"), "p");
-    EXPECT_EQ(platform::DeleteTree((temp.Path() / "a").wstring()), ENOENT);
+    EXPECT_EQ(platform::DeleteTree(WidePath(temp.Path() / "a")), ENOENT);
 
     WriteFileBytes(temp.Path() / "plain", "x");
-    EXPECT_FALSE(platform::CreateFolders((temp.Path() / "plain").wstring()));
-    EXPECT_FALSE(platform::RemoveFile((temp.Path() / "outside").wstring()));
-    EXPECT_TRUE(platform::RemoveFile((temp.Path() / "plain").wstring()));
+    EXPECT_FALSE(platform::CreateFolders(WidePath(temp.Path() / "plain")));
+    EXPECT_FALSE(platform::RemoveFile(WidePath(temp.Path() / "outside")));
+    EXPECT_TRUE(platform::RemoveFile(WidePath(temp.Path() / "plain")));
     // Only "not there" counts as gone; a folder in the file's place does not.
-    EXPECT_TRUE(platform::RemoveFileIfPresent((temp.Path() / "plain").wstring()));
-    EXPECT_FALSE(platform::RemoveFileIfPresent((temp.Path() / "outside").wstring()));
+    EXPECT_TRUE(platform::RemoveFileIfPresent(WidePath(temp.Path() / "plain")));
+    EXPECT_FALSE(platform::RemoveFileIfPresent(WidePath(temp.Path() / "outside")));
 }
 
 }  // namespace

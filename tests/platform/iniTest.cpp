@@ -14,7 +14,7 @@ protected:
     {
         const auto path = temp_.Path() / "config.ini";
         std::ofstream(path, std::ios::binary) << bytes;
-        return path.wstring();
+        return testing_support::WidePath(path);
     }
     testing_support::TempDir temp_;
 };

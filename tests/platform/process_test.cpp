@@ -16,6 +16,7 @@ namespace {
 
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 namespace fs = std::filesystem;
 
@@ -68,8 +69,8 @@ TEST(ShellOpen, StartsProgramInItsWorkingFolderWithParametersAndLeavesNoChild)
                 "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + report.string() + ".tmp'\n"
                 "mv '" + report.string() + ".tmp' '" + report.string() + "'\n");
 
-    ASSERT_TRUE(platform::ShellOpen((temp.Path() / "client").wstring(), L"-onlymain \"two words\" x\\\"y",
-                                    work.wstring()));
+    ASSERT_TRUE(platform::ShellOpen(WidePath(temp.Path() / "client"), L"-onlymain \"two words\" x\\\"y",
+                                    WidePath(work)));
     EXPECT_TRUE(NoChildrenLeft());
     ASSERT_TRUE(WaitForFile(report));
     EXPECT_EQ(ReadFileBytes(report), work.string() + "\n[-onlymain]\n[two words]\n[x\"y]\n");
@@ -84,7 +85,7 @@ TEST(ShellOpen, RelativeProgramNameIsTakenFromTheCallersFolder)
 
     const fs::path saved = fs::current_path();
     fs::current_path(temp.Path());
-    const bool started = platform::ShellOpen(L"client", L"", (temp.Path() / "elsewhere").wstring());
+    const bool started = platform::ShellOpen(L"client", L"", WidePath(temp.Path() / "elsewhere"));
     fs::current_path(saved);
     ASSERT_TRUE(started);
     EXPECT_TRUE(WaitForFile(report));
@@ -93,13 +94,13 @@ TEST(ShellOpen, RelativeProgramNameIsTakenFromTheCallersFolder)
 TEST(ShellOpen, FailsWhenNothingCanStart)
 {
     TempDir temp;
-    EXPECT_FALSE(platform::ShellOpen((temp.Path() / "absent").wstring(), L"", temp.Path().wstring()));
+    EXPECT_FALSE(platform::ShellOpen(WidePath(temp.Path() / "absent"), L"", WidePath(temp.Path())));
     WriteScript(temp.Path() / "client", "exit 0\n");
-    EXPECT_FALSE(platform::ShellOpen((temp.Path() / "client").wstring(), L"", (temp.Path() / "nowhere").wstring()));
+    EXPECT_FALSE(platform::ShellOpen(WidePath(temp.Path() / "client"), L"", WidePath(temp.Path() / "nowhere")));
     // A script whose interpreter is missing cannot be executed.
     WriteFileBytes(temp.Path() / "broken", "#!/no/such/interpreter\n");
     fs::permissions(temp.Path() / "broken", fs::perms::owner_all);
-    EXPECT_FALSE(platform::ShellOpen((temp.Path() / "broken").wstring(), L"", temp.Path().wstring()));
+    EXPECT_FALSE(platform::ShellOpen(WidePath(temp.Path() / "broken"), L"", WidePath(temp.Path())));
     EXPECT_TRUE(NoChildrenLeft());
 }
 
@@ -116,7 +117,7 @@ TEST(ShellOpen, HandsDocumentsToXdgOpen)
 
     const std::string savedPath = std::getenv("PATH");
     setenv("PATH", bin.c_str(), 1);
-    const bool opened = platform::ShellOpen(document.wstring(), L"ignored", temp.Path().wstring());
+    const bool opened = platform::ShellOpen(WidePath(document), L"ignored", WidePath(temp.Path()));
     setenv("PATH", savedPath.c_str(), 1);
 
     ASSERT_TRUE(opened);

@@ -24,13 +24,9 @@ using namespace std::chrono_literals;
 using testing_support::ChildOptions;
 using testing_support::ChildProcess;
 using testing_support::TempDir;
+using testing_support::WidePath;
 
 const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
-
-std::wstring Wide(const fs::path& path)
-{
-    return path.wstring();
-}
 
 bool RunCommand(const std::string& program, std::vector<std::string> arguments)
 {
@@ -49,7 +45,7 @@ protected:
     static std::pair<bool, std::wstring> Check(const fs::path& folder, bool create = false)
     {
         std::wstring problem;
-        const bool ok = platform::IsPrivateFolder(Wide(folder), create, problem);
+        const bool ok = platform::IsPrivateFolder(WidePath(folder), create, problem);
         return {ok, problem};
     }
 
@@ -111,12 +107,12 @@ TEST_F(RuntimeFolderTest, TheEnvironmentFolderIsUsedOnlyWhenPrivate)
 {
     const auto chosen = platform::RuntimeFolder();
     ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, Wide(runtime.Path()) + L"/");
+    EXPECT_EQ(*chosen, WidePath(runtime.Path()) + L"/");
 
     // Not ours to trust any more: anyone may now write into it.
     fs::permissions(runtime.Path(), fs::perms::all);
     const auto fallback = platform::RuntimeFolder();
-    EXPECT_FALSE(fallback && *fallback == Wide(runtime.Path()) + L"/");
+    EXPECT_FALSE(fallback && *fallback == WidePath(runtime.Path()) + L"/");
 
     // A missing folder is never taken as one where the lock could be held.
     setenv("XDG_RUNTIME_DIR", (runtime.Path() / "gone").c_str(), 1);

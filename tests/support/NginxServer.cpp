@@ -168,7 +168,8 @@ std::string NginxServer::AccessLog() const
 }
 
 // One process, in the foreground, running as whoever starts it, so that a private
-// temporary folder stays readable when the tests run as root.
+// temporary folder stays readable when the tests run as root. Paths are quoted: the
+// temporary folder's name holds a space.
 void NginxServer::WriteConfig() const
 {
     const std::string dir = dir_.Path().string();
@@ -176,24 +177,24 @@ void NginxServer::WriteConfig() const
     config << "daemon off;\n"
               "master_process off;\n"
               "worker_processes 1;\n"
-              "pid " << dir << "/nginx.pid;\n"
-              "error_log " << dir << "/error.log warn;\n"
+              "pid \"" << dir << "/nginx.pid\";\n"
+              "error_log \"" << dir << "/error.log\" warn;\n"
               "events { worker_connections 64; }\n"
               "http {\n"
               "  log_format ranges '$request $status range=$http_range';\n"
-              "  access_log " << dir << "/access.log ranges;\n"
-              "  client_body_temp_path " << dir << "/body;\n"
-              "  proxy_temp_path " << dir << "/proxy;\n"
-              "  fastcgi_temp_path " << dir << "/fastcgi;\n"
-              "  uwsgi_temp_path " << dir << "/uwsgi;\n"
-              "  scgi_temp_path " << dir << "/scgi;\n"
+              "  access_log \"" << dir << "/access.log\" ranges;\n"
+              "  client_body_temp_path \"" << dir << "/body\";\n"
+              "  proxy_temp_path \"" << dir << "/proxy\";\n"
+              "  fastcgi_temp_path \"" << dir << "/fastcgi\";\n"
+              "  uwsgi_temp_path \"" << dir << "/uwsgi\";\n"
+              "  scgi_temp_path \"" << dir << "/scgi\";\n"
               "  default_type application/octet-stream;\n"
               "  server {\n"
               "    listen 127.0.0.1:" << port_ << (tls_ ? " ssl" : "") << ";\n";
     if (tls_)
-        config << "    ssl_certificate " << tls_->certificate.string() << ";\n"
-                  "    ssl_certificate_key " << tls_->key.string() << ";\n";
-    config << "    root " << site_.string() << ";\n"
+        config << "    ssl_certificate \"" << tls_->certificate.string() << "\";\n"
+                  "    ssl_certificate_key \"" << tls_->key.string() << "\";\n";
+    config << "    root \"" << site_.string() << "\";\n"
               "  }\n"
               "}\n";
 }

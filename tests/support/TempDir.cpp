@@ -1,23 +1,41 @@
 #include "tests/support/TempDir.h"
 
+#include "platform/text.h"
+
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 
 namespace testing_support {
 
+namespace {
+
+// "游戏 é": CJK, a Latin letter with an accent, and a space.
+constexpr const char* kNonAsciiName = "\xE6\xB8\xB8\xE6\x88\x8F \xC3\xA9";
+
+}  // namespace
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    base_ = pattern;
+    path_ = base_ / kNonAsciiName;
+    std::filesystem::create_directory(path_);
+    // As private as the folder mkdtemp made: tests use it as the runtime folder.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
 }
 
 TempDir::~TempDir()
 {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(base_, ignored);
+}
+
+std::wstring WidePath(const std::filesystem::path& path)
+{
+    return platform::WideFromUtf8(path.string());
 }
 
 }  // namespace testing_support

@@ -1,13 +1,13 @@
 #include "cquill/src/sdr/SDRLog.h"
 
 #include "cquill/src/quill/CCriticalSection.h"
+#include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/module_path.h"
 
+#include <cstdio>
 #include <cstring>
 #include <cwctype>
-#include <filesystem>
-#include <fstream>
 
 namespace quill::sdr {
 
@@ -63,12 +63,16 @@ void SDRLog::Append(const char* bytes, std::size_t count)
 {
     if (count == 0 || level_ < kInfo)
         return;
-    std::wstring path;
-    {
-        threading::CLockGuard guard(LogFileLock());
-        path = path_;
+    // A diagnostic log that fails must not fail the lookup it describes.
+    try {
+        std::wstring path;
+        {
+            threading::CLockGuard guard(LogFileLock());
+            path = path_;
+        }
+        AppendToFile(path, bytes, count);
+    } catch (...) {
     }
-    AppendToFile(path, bytes, count);
 }
 
 bool AppendToFile(const std::wstring& path, const char* bytes, std::size_t count)
@@ -77,12 +81,11 @@ bool AppendToFile(const std::wstring& path, const char* bytes, std::size_t count
     if (!bytes || count == 0 || path.empty())
         return false;
     // Append mode creates a missing file but never a missing folder.
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::app);
+    std::FILE* file = platform::OpenFileStream(path, "ab");
     if (!file)
         return false;
-    file.write(bytes, static_cast<std::streamsize>(count));
-    file.close();
-    return !file.fail();
+    const bool written = std::fwrite(bytes, 1, count, file) == count;
+    return std::fclose(file) == 0 && written;
 }
 
 int ReadLevel(const std::wstring& configPath)
@@ -108,10 +111,14 @@ std::wstring GetModuleDirectory()
 
 void InitialiseDirectoryLog()
 {
-    const std::wstring folder = GetModuleDirectory();
-    const std::wstring configPath = folder + L"SysCfg/SDRLOG.INI";
-    const std::wstring logPath = folder + L"log/SDR.log";
-    DirectoryLog().Configure(logPath, ReadLevel(configPath));
+    // Called from the client's InitialSDR: a log that cannot be set up stays off.
+    try {
+        const std::wstring folder = GetModuleDirectory();
+        const std::wstring configPath = folder + L"SysCfg/SDRLOG.INI";
+        const std::wstring logPath = folder + L"log/SDR.log";
+        DirectoryLog().Configure(logPath, ReadLevel(configPath));
+    } catch (...) {
+    }
 }
 
 }  // namespace quill::sdr

@@ -19,7 +19,7 @@ using sdr_testing::SdrTestServer;
 
 class Request : public ::testing::Test {
 protected:
-    void SetUp() override { quill::sdr::DirectoryLog().Configure(Log().wstring(), 4); }
+    void SetUp() override { quill::sdr::DirectoryLog().Configure(testing_support::WidePath(Log()), 4); }
     void TearDown() override { quill::sdr::DirectoryLog().Configure(L"", 0); }
 
     std::filesystem::path Log() const { return temp_.Path() / "SDR.log"; }

@@ -14,7 +14,7 @@ protected:
     {
         const auto path = temp_.Path() / "SDRLOG.INI";
         testing_support::WriteFileBytes(path, "[SDR]\r\nLOG_LEVEL=" + level + "\r\n");
-        return path.wstring();
+        return testing_support::WidePath(path);
     }
     testing_support::TempDir temp_;
     quill::sdr::SDRLog log_;
@@ -30,17 +30,17 @@ TEST_F(DirectoryLogTest, OnlyInfoInAnyCaseTurnsTheLogOn)
     EXPECT_EQ(quill::sdr::ReadLevel(Config("Waring")), 3);
     EXPECT_EQ(quill::sdr::ReadLevel(Config("Warning")), 0);
     EXPECT_EQ(quill::sdr::ReadLevel(Config("NONE")), 0);
-    EXPECT_EQ(quill::sdr::ReadLevel((temp_.Path() / "absent.ini").wstring()), 0);
+    EXPECT_EQ(quill::sdr::ReadLevel(testing_support::WidePath(temp_.Path() / "absent.ini")), 0);
 }
 
 TEST_F(DirectoryLogTest, WritesRawBytesOnlyAtInfo)
 {
     const auto path = temp_.Path() / "SDR.log";
-    log_.Configure(path.wstring(), 3);
+    log_.Configure(testing_support::WidePath(path), 3);
     log_.Write("hidden");
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    log_.Configure(path.wstring(), 4);
+    log_.Configure(testing_support::WidePath(path), 4);
     log_.Write("one\n");
     log_.Write(static_cast<const char*>(nullptr));
     log_.Write(std::string("\xD6\xF7\0x", 4));
@@ -54,16 +54,16 @@ TEST_F(DirectoryLogTest, WritesRawBytesOnlyAtInfo)
 TEST_F(DirectoryLogTest, AMissingFolderLosesTheWriteQuietly)
 {
     const auto path = temp_.Path() / "log" / "SDR.log";
-    log_.Configure(path.wstring(), 4);
+    log_.Configure(testing_support::WidePath(path), 4);
     log_.Write("lost");
     EXPECT_FALSE(std::filesystem::exists(temp_.Path() / "log"));
-    EXPECT_FALSE(quill::sdr::AppendToFile(path.wstring(), "x", 1));
+    EXPECT_FALSE(quill::sdr::AppendToFile(testing_support::WidePath(path), "x", 1));
 }
 
 TEST_F(DirectoryLogTest, ConcurrentRecordsStayWhole)
 {
     const auto path = temp_.Path() / "SDR.log";
-    log_.Configure(path.wstring(), 4);
+    log_.Configure(testing_support::WidePath(path), 4);
     const std::string records[2] = {std::string(5000, 'a') + "\n", std::string(5000, 'b') + "\n"};
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t) {

@@ -27,6 +27,8 @@ protected:
     {
         std::filesystem::create_directories(tree_.ModuleFolder() / "SysCfg");
         std::filesystem::create_directories(tree_.ModuleFolder() / "log");
+        // The client loads the library from its own (non-ASCII) folder, as a game client does.
+        std::filesystem::copy_file(CQUILL_LIBRARY, Library());
         SetLevel("Info");
     }
 
@@ -39,7 +41,7 @@ protected:
     {
         testing_support::WriteFileBytes(tree_.ModuleFolder() / "SysCfg" / "SDR.INI", server.EndpointsIni());
         testing_support::ChildOptions options;
-        options.arguments = {CQUILL_LIBRARY, key, std::to_string(timeout)};
+        options.arguments = {Library().string(), key, std::to_string(timeout)};
         options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
         testing_support::ChildProcess client(tree_.Program().string(), options);
         EXPECT_TRUE(client.Wait(std::chrono::seconds(60)));
@@ -56,6 +58,7 @@ protected:
         return outcome;
     }
 
+    std::filesystem::path Library() const { return tree_.ModuleFolder() / "libcquill.so"; }
     std::filesystem::path LogPath() const { return tree_.ModuleFolder() / "log" / "SDR.log"; }
     std::string LogText() const { return testing_support::ReadFileBytes(LogPath()); }
     bool Logged(const std::string& text) const { return LogText().find(text) != std::string::npos; }

@@ -18,6 +18,7 @@ namespace {
 using testing_support::ClientTree;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
 const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
@@ -27,7 +28,7 @@ TEST(ModuleFolders, RootIsTheParentOfTheModuleFolderAndNamedPathsLieInside)
     const std::wstring module = GetModuleFolder();
     ASSERT_GE(module.size(), 2u);
     EXPECT_EQ(module.back(), L'/');
-    EXPECT_EQ(std::filesystem::path(module).parent_path().parent_path().wstring() + L"/", GetRootFolder());
+    EXPECT_EQ(WidePath(std::filesystem::path(module).parent_path().parent_path()) + L"/", GetRootFolder());
 
     EXPECT_EQ(GetLocalConfigPath(), module + L"vexa.xml");
     EXPECT_EQ(GetDownloadedConfigPath(), module + L"tempDownload/vexa.xml");
@@ -52,7 +53,7 @@ TEST(GetPathDir, PrefersForwardSlashAndKeepsFoldersAndBareNamesWhole)
 TEST(FolderOperations, EnsurePathDirCreatesParentsAndDeleteTreeRemovesThemAgain)
 {
     TempDir temp;
-    const std::wstring base = temp.Path().wstring();
+    const std::wstring base = WidePath(temp.Path());
     EnsurePathDir(base + L"/one/two/file.txt");
     EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "one" / "two"));
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "one" / "two" / "file.txt"));
@@ -141,10 +142,10 @@ TEST(GetFileSize, GivesTheWholeSizeAndPrintsTheReasonOnFailure)
     WriteFileBytes(big, "");
     std::filesystem::resize_file(big, (std::uint64_t{1} << 32) + 5);
     std::uint64_t size = 0;
-    ASSERT_TRUE(GetFileSize(big.wstring(), size));
+    ASSERT_TRUE(GetFileSize(WidePath(big), size));
     EXPECT_EQ(size, (std::uint64_t{1} << 32) + 5);
 
-    const std::wstring missing = (temp.Path() / "missing.bin").wstring();
+    const std::wstring missing = WidePath(temp.Path() / "missing.bin");
     testing::internal::CaptureStdout();
     EXPECT_FALSE(GetFileSize(missing, size));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),

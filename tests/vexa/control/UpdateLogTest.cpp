@@ -15,6 +15,7 @@ using testing_support::DecodeUtf16Le;
 using testing_support::LogMessages;
 using testing_support::SplitLogMessages;
 using testing_support::ReadFileBytes;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
 const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
@@ -34,7 +35,7 @@ std::filesystem::path LogPath(const ClientTree& tree)
 
 std::vector<std::wstring> Header(const ClientTree& tree)
 {
-    const std::wstring path = std::filesystem::weakly_canonical(LogPath(tree)).wstring();
+    const std::wstring path = WidePath(std::filesystem::weakly_canonical(LogPath(tree)));
     return {kRule, L"starting vexa module", L"Log File: " + path, kRule};
 }
 

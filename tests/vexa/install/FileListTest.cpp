@@ -38,7 +38,7 @@ CFileList ReadBack(const std::filesystem::path& path)
 {
     CFileList list;
     list.Add(CFileListInfo(L"/stale", L"", 1));
-    ReadFileList(path.wstring(), list);
+    ReadFileList(testing_support::WidePath(path), list);
     return list;
 }
 
@@ -121,7 +121,7 @@ TEST(FileListFormat, TwoEntriesAreWrittenByteForByteAndReadBack)
     const auto path = dir.Path() / "filelist.xml";
     const CFileList list = ListOf({CFileListInfo(L"/vexa/vexa.exe", L"0cc175b9c0f1b6a831c399e269772661", 1024),
                                    CFileListInfo(L"/data/a&b <x>.pak", L"d41d8cd98f00b204e9800998ecf8427e", -5)});
-    ASSERT_TRUE(WriteFileList(list, path.wstring()));
+    ASSERT_TRUE(WriteFileList(list, testing_support::WidePath(path)));
 
     EXPECT_EQ(ReadBytes(path), kDeclaration + std::string("<Root>\r\n<FileList>\r\n") +
                                    FileElement("/vexa/vexa.exe", "0cc175b9c0f1b6a831c399e269772661", "1024") +
@@ -144,7 +144,7 @@ TEST(FileListFormat, TheEmptyListHasAnEmptyFileListElement)
 {
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
-    ASSERT_TRUE(WriteFileList(CFileList(), path.wstring()));
+    ASSERT_TRUE(WriteFileList(CFileList(), testing_support::WidePath(path)));
     EXPECT_EQ(ReadBytes(path), kDeclaration + std::string("<Root>\r\n<FileList/>\r\n</Root>\r\n"));
     EXPECT_TRUE(ReadBack(path).IsEmpty());
 }
@@ -154,7 +154,7 @@ TEST(FileListFormat, NamesOutsideAsciiTravelAsUtf8)
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
     const CFileList list = ListOf({CFileListInfo(L"/\u5730\u56fe/\u00e9t\u00e9.dat", L"ab", 7)});
-    ASSERT_TRUE(WriteFileList(list, path.wstring()));
+    ASSERT_TRUE(WriteFileList(list, testing_support::WidePath(path)));
     EXPECT_NE(ReadBytes(path).find("/\xe5\x9c\xb0\xe5\x9b\xbe/\xc3\xa9t\xc3\xa9.dat"), std::string::npos);
     ExpectSameEntries(ReadBack(path), list);
 }
@@ -164,7 +164,7 @@ TEST(FileListWrite, ReplacesTheOldListWholeAndLeavesNoTemporaryFile)
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
     WriteBytes(path, "old list that is longer than the new one, much longer indeed........................");
-    ASSERT_TRUE(WriteFileList(ListOf({CFileListInfo(L"/a", L"1", 1)}), path.wstring()));
+    ASSERT_TRUE(WriteFileList(ListOf({CFileListInfo(L"/a", L"1", 1)}), testing_support::WidePath(path)));
     ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/a", L"1", 1)}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
 }
@@ -174,10 +174,10 @@ TEST(FileListWrite, AFailedWriteKeepsTheOldList)
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
     const CFileList old = ListOf({CFileListInfo(L"/old", L"1", 1)});
-    ASSERT_TRUE(WriteFileList(old, path.wstring()));
+    ASSERT_TRUE(WriteFileList(old, testing_support::WidePath(path)));
     // The temporary file's place is taken by a folder, so the new list cannot be saved.
     std::filesystem::create_directory(dir.Path() / ".filelist.xml.new");
-    EXPECT_FALSE(WriteFileList(ListOf({CFileListInfo(L"/new", L"2", 2)}), path.wstring()));
+    EXPECT_FALSE(WriteFileList(ListOf({CFileListInfo(L"/new", L"2", 2)}), testing_support::WidePath(path)));
     ExpectSameEntries(ReadBack(path), old);
 }
 

@@ -1,4 +1,5 @@
 // The publisher's tool run as the real updater (`vexa -g`) inside a client tree.
+#include "platform/files.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
@@ -21,6 +22,7 @@ using testing_support::ChildProcess;
 using testing_support::ClientTree;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
 const std::string kStarting = "正在生成filelist.xml,请稍后...\n";
@@ -53,7 +55,7 @@ protected:
     std::set<std::wstring> ListedNames() const
     {
         CFileList list;
-        ReadFileList(Output().wstring(), list);
+        ReadFileList(WidePath(Output()), list);
         std::set<std::wstring> names;
         for (const CFileListInfo& entry : list)
             names.insert(entry.GetFileName());
@@ -80,14 +82,14 @@ TEST_F(FileListToolTest, ListsTheWholeTreeWithDigestsAndReportsEachFile)
     AddClientFiles();
     const std::string out = RunTool({"-g"});
 
-    const std::wstring program = L"/vexa/" + tree.Program().filename().wstring();
+    const std::wstring program = L"/vexa/" + WidePath(tree.Program().filename());
     EXPECT_EQ(ListedNames(), (std::set<std::wstring>{L"/mox.exe", L"/data/maps/a&b.map", L"/vexa/libcurl.dll", program}));
     CFileList list;
-    ReadFileList(Output().wstring(), list);
+    ReadFileList(WidePath(Output()), list);
     for (const CFileListInfo& entry : list) {
-        const auto path = tree.Root().wstring() + entry.GetFileName();
+        const auto path = WidePath(tree.Root()) + entry.GetFileName();
         EXPECT_EQ(entry.GetMd5(), FileMd5Hex(path));
-        EXPECT_EQ(entry.GetSize(), static_cast<std::int64_t>(std::filesystem::file_size(path)));
+        EXPECT_EQ(entry.GetSize(), static_cast<std::int64_t>(std::filesystem::file_size(platform::NativePath(path))));
     }
 
     ASSERT_EQ(out.rfind(kStarting, 0), 0u);

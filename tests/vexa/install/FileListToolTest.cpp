@@ -57,7 +57,7 @@ TEST(CollectFiles, ListsVisibleFilesDepthFirstWithDigestsAndSizes)
     std::filesystem::create_symlink("missing", root / "dangling");
 
     CFileList list;
-    const std::wstring rootText = root.wstring();
+    const std::wstring rootText = testing_support::WidePath(root);
     ASSERT_TRUE(CollectFiles(list, rootText, rootText, true, false));
 
     std::map<std::wstring, std::pair<std::wstring, std::int64_t>> byName;
@@ -83,7 +83,7 @@ TEST(CollectFiles, AppendsAfterWhatTheListHolds)
     WriteFile(dir.Path() / "f", "");
     CFileList list;
     list.Add(CFileListInfo(L"/first", L"", 0));
-    ASSERT_TRUE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    ASSERT_TRUE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
     EXPECT_EQ(NamesOf(list), (std::vector<std::wstring>{L"/first", L"/f"}));
 }
 
@@ -93,10 +93,10 @@ TEST(CollectFiles, ReportsEachFileUnlessQuiet)
     WriteFile(dir.Path() / "one", "1");
     CFileList list;
     testing::internal::CaptureStdout();
-    CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false);
+    CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     testing::internal::CaptureStdout();
-    CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), false, false);
+    CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), false, false);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), (dir.Path() / "one").string() + " 生成成功!\n");
 }
 
@@ -107,7 +107,7 @@ TEST(CollectFiles, AFolderThatCannotBeOpenedStopsTheWalk)
     ASSERT_TRUE(MakeFoldersTooDeepToOpen(dir.Path()));
 
     CFileList list;
-    EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
 }
 
 TEST(CollectFiles, AFolderThatCannotBeOpenedIsNamedWithItsError)

@@ -106,7 +106,7 @@ TEST(Md5, FileDigestsMatchMd5sumAcrossBlockAndPaddingBoundaries)
         SCOPED_TRACE(size);
         const auto path = dir.Path() / ("file" + std::to_string(size));
         WriteFile(path, RandomBytes(size, seed++));
-        const std::wstring digest = FileMd5Hex(path.wstring());
+        const std::wstring digest = FileMd5Hex(testing_support::WidePath(path));
         EXPECT_EQ(digest.size(), 32u);
         EXPECT_EQ(digest, Md5sumOf(path));
     }
@@ -115,15 +115,15 @@ TEST(Md5, FileDigestsMatchMd5sumAcrossBlockAndPaddingBoundaries)
 TEST(Md5, UnreadablePathsGiveAnEmptyDigest)
 {
     testing_support::TempDir dir;
-    EXPECT_EQ(FileMd5Hex((dir.Path() / "missing").wstring()), L"");
+    EXPECT_EQ(FileMd5Hex(testing_support::WidePath(dir.Path() / "missing")), L"");
     // A folder opens but cannot be read: no digest of "nothing" may come out.
-    EXPECT_EQ(FileMd5Hex(dir.Path().wstring()), L"");
+    EXPECT_EQ(FileMd5Hex(testing_support::WidePath(dir.Path())), L"");
 }
 
 TEST(Md5, FileNamesOutsideAsciiAreFound)
 {
     testing_support::TempDir dir;
-    const std::wstring path = dir.Path().wstring() + L"/\u6587\u4ef6 \u00e9.bin";
+    const std::wstring path = testing_support::WidePath(dir.Path()) + L"/\u6587\u4ef6 \u00e9.bin";
     WriteFile(platform::Utf8FromWide(path), "abc");
     EXPECT_EQ(FileMd5Hex(path), L"900150983cd24fb0d6963f7d28e17f72");
 }

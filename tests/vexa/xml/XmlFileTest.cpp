@@ -13,7 +13,7 @@ const std::wstring kName = L"\u4E2D\u6587 & ok";
 
 std::wstring DataFile(const char* name)
 {
-    return (std::filesystem::path(TEST_SOURCE_DIR) / "vexa/xml/data" / name).wstring();
+    return testing_support::WidePath(std::filesystem::path(TEST_SOURCE_DIR) / "vexa/xml/data" / name);
 }
 
 std::string FileBytes(const std::filesystem::path& path)
@@ -118,7 +118,7 @@ TEST(ReadDocumentFile, EmptyFileReadsAsEmptyText)
     const auto path = dir.Path() / "empty.xml";
     std::ofstream(path).close();
     CXmlDocument document;
-    EXPECT_FALSE(document.LoadFile(path.wstring()));
+    EXPECT_FALSE(document.LoadFile(testing_support::WidePath(path)));
     EXPECT_EQ(document.GetText(), L"");
     EXPECT_EQ(document.GetResultText(), L"<read encoding=\"UTF-8\" length=\"0\"/><utf8_detection/>"
                                         L"<converted_to encoding=\"UTF-16\" length=\"0\"/>");
@@ -130,7 +130,7 @@ TEST(WriteDocumentFile, DeclaredUtf8WithoutMark)
     const auto path = dir.Path() / "out.xml";
     CXmlDocument document;
     ASSERT_TRUE(document.SetText(L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n<a>\u4E2D</a>\r\n"));
-    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(FileBytes(path), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n<a>\xE4\xB8\xAD</a>\r\n");
     EXPECT_EQ(document.GetResultText(),
               L"<converted_from encoding=\"UTF-16\" length=\"51\"/><write encoding=\"UTF-8\" length=\"53\"/>");
@@ -144,22 +144,22 @@ TEST(WriteDocumentFile, MarksAndLossyConversions)
     document.SetText(L"<a>\u4E2D\U0001F600</a>");
 
     document.SetDocFlags(XDF_UTF8_BOM);
-    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(FileBytes(path), "\xEF\xBB\xBF<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>");
 
     document.SetDocFlags(XDF_UTF16LE_FILE);
-    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(FileBytes(path), std::string("\xFF\xFE<\0a\0>\0\x2D\x4E\x3D\xD8\x00\xDE<\0/\0a\0>\0", 22));
     EXPECT_EQ(document.GetResultText(), L"<bom/><write encoding=\"UTF-16LE\" length=\"10\"/>");
 
     document.SetDocFlags(XDF_UTF16BE_FILE);
-    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(FileBytes(path).substr(0, 6), std::string("\xFE\xFF\0<\0a", 6));
     EXPECT_EQ(document.GetResultText(), L"<bom/><endian_swap/><write encoding=\"UTF-16BE\" length=\"10\"/>");
 
     document.SetDocFlags(0);
     document.SetText(L"<?xml version=\"1.0\" encoding=\"us-ascii\"?><a>\u4E2D</a>");
-    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(FileBytes(path), "<?xml version=\"1.0\" encoding=\"us-ascii\"?><a>?</a>");
     EXPECT_NE(document.GetResultText().find(L"<conversion_loss/><write encoding=\"us-ascii\""), std::wstring::npos);
 }
@@ -174,9 +174,9 @@ TEST(WriteDocumentFile, RoundTripsThroughEveryFileForm)
         CXmlDocument written;
         written.SetText(text);
         written.SetDocFlags(flags);
-        ASSERT_TRUE(written.SaveFile(path.wstring()));
+        ASSERT_TRUE(written.SaveFile(testing_support::WidePath(path)));
         CXmlDocument read;
-        ASSERT_TRUE(read.LoadFile(path.wstring())) << flags;
+        ASSERT_TRUE(read.LoadFile(testing_support::WidePath(path))) << flags;
         EXPECT_EQ(read.GetText(), text) << flags;
         EXPECT_EQ(read.GetDocFlags(), flags);
     }
@@ -188,13 +188,13 @@ TEST(WriteDocumentFile, DeclaredEncodingsWithoutAByteConverter)
     const auto path = dir.Path() / "out.xml";
     CXmlDocument document;
     document.SetText(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a/>");
-    ASSERT_TRUE(document.SaveFile(path.wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(FileBytes(path).substr(0, 6), std::string("<\0?\0x\0", 6));
     EXPECT_EQ(FileBytes(path).size(), 2 * document.GetText().size());
 
     const std::string saved = FileBytes(path);
     document.SetText(L"<?xml version=\"1.0\" encoding=\"x-mac-thai\"?><a/>");
-    EXPECT_FALSE(document.SaveFile(path.wstring()));
+    EXPECT_FALSE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(document.GetResultText(), L"<converted_from encoding=\"UTF-16\" length=\"47\"/><conversion_loss/>");
     EXPECT_EQ(FileBytes(path), saved) << "the file saved before is left as it was";
     EXPECT_FALSE(document.SaveFile((dir.Path() / "new.xml").wstring()));
@@ -205,11 +205,11 @@ TEST(WriteDocumentFile, EmptyTextAndUnwritablePath)
 {
     testing_support::TempDir dir;
     CXmlDocument document;
-    ASSERT_TRUE(document.SaveFile((dir.Path() / "empty.xml").wstring()));
+    ASSERT_TRUE(document.SaveFile(testing_support::WidePath(dir.Path() / "empty.xml")));
     EXPECT_EQ(document.GetResultText(), L"<write encoding=\"UTF-8\" length=\"0\"/>");
     EXPECT_EQ(FileBytes(dir.Path() / "empty.xml"), "");
 
-    EXPECT_FALSE(document.SaveFile((dir.Path() / "missing" / "x.xml").wstring()));
+    EXPECT_FALSE(document.SaveFile(testing_support::WidePath(dir.Path() / "missing" / "x.xml")));
     EXPECT_EQ(document.GetResultText(), L"<file_error msg=\"No such file or directory\" n=\"2\"/>");
 }
 
