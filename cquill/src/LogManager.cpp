@@ -6,6 +6,8 @@
 #include <log4cplus/configurator.h>
 #include <log4cplus/initializer.h>
 
+#include "platform/files.h"
+#include "platform/module_path.h"
 #include "platform/text.h"
 
 namespace quill {
@@ -46,8 +48,11 @@ CLogManager::CLogManager()
     UseChineseCharacterClassification();
     log4cplus::initialize();
     {
+        // Beside the client's executable, not in the current folder: a client started from a
+        // folder someone else can write would run their configuration, which names files to write.
+        const std::string properties = platform::NativePath(platform::ExecutableFolder() + L"SysCfg/log4cplus.properties");
         // The watcher dies with this scope, so the file is read once and later edits are ignored.
-        log4cplus::ConfigureAndWatchThread watcher(LOG4CPLUS_TEXT("./SysCfg/log4cplus.properties"), 5000);
+        log4cplus::ConfigureAndWatchThread watcher(properties, 5000);
     }
     for (const char* name : {"mox", "mox.draw", "mox.ui", "mox.indicator", "mox.base", "mox.mainframe"})
         loggers_.push_back(log4cplus::Logger::getInstance(name));

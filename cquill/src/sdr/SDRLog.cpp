@@ -101,12 +101,7 @@ int ReadLevel(const std::wstring& configPath)
 
 std::wstring GetModuleDirectory()
 {
-    std::wstring path = platform::ExecutablePath();
-    const auto slash = path.rfind(L'/');
-    if (slash == std::wstring::npos)
-        return path + L'/';
-    path.resize(slash + 1);
-    return path;
+    return platform::ExecutableFolder();
 }
 
 void InitialiseDirectoryLog()

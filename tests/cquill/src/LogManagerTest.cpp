@@ -11,23 +11,24 @@
 #include "platform/module_path.h"
 #include "platform/text.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
 
-// The logger is configured once per process, from the working folder of its first use, so
-// the lines are written by a child run of this program in a folder of its own.
+// The logger is configured once per process, from the folder of the executable, so the lines
+// are written by a child run of a copy of this program in a client tree of its own.
 
 namespace {
 
 const char* const childVariable = "CQUILL_LOG_TEST_CHILD";
 
-void WriteProperties(const std::filesystem::path& folder, const std::string& logFile)
+void WriteProperties(const std::filesystem::path& folder, const std::filesystem::path& logFile)
 {
     std::filesystem::create_directories(folder / "SysCfg");
     std::ofstream(folder / "SysCfg" / "log4cplus.properties")
         << "log4cplus.rootLogger=INFO, file\n"
            "log4cplus.appender.file=log4cplus::FileAppender\n"
            "log4cplus.appender.file.File="
-        << logFile
+        << logFile.string()
         << "\n"
            "log4cplus.appender.file.layout=log4cplus::PatternLayout\n"
            "log4cplus.appender.file.layout.ConversionPattern=%p|%c|%b|%m\n";
@@ -49,7 +50,8 @@ TEST(LogManagerChild, WritesLines)
         GTEST_SKIP() << "runs only as the child of LogManager.LinesReachTheConfiguredLoggerAndDebugOutputItsChannel";
     quill::LogStreamFailure("bstream::>>uint32_t", "not enough data in buffer");
     // Later edits of the configuration are not read: this line still goes to the first file.
-    WriteProperties(std::filesystem::current_path(), "second.log");
+    const std::filesystem::path folder = platform::Utf8FromWide(platform::ExecutableFolder());
+    WriteProperties(folder, folder / "second.log");
     quill::LogInfo(L"Connecting to %s:%d\n", "127.0.0.1", 8000);
     quill::LogInfo(L"Thread created fail!");
     quill::LogLine(log4cplus::DEBUG_LOG_LEVEL, L"not enabled\n");
@@ -58,23 +60,29 @@ TEST(LogManagerChild, WritesLines)
     platform::DebugOutput("unknown pid:5\n");
 }
 
-TEST(LogManager, LinesReachTheConfiguredLoggerAndDebugOutputItsChannel)
+TEST(LogManager, LinesReachTheLoggerConfiguredBesideTheExecutable)
 {
-    testing_support::TempDir folder;
-    WriteProperties(folder.Path(), "first.log");
+    const testing_support::ClientTree tree(platform::Utf8FromWide(platform::ExecutablePath()), "client");
+    const std::filesystem::path folder = tree.ModuleFolder();
+    WriteProperties(folder, folder / "first.log");
+    // Someone else's configuration in the folder the client is started from is never read.
+    testing_support::TempDir current;
+    WriteProperties(current.Path(), current.Path() / "planted.log");
+
     testing_support::ChildOptions options;
     options.arguments = {"--gtest_filter=LogManagerChild.*"};
     options.environment = {{childVariable, "1"}, {"VEXA_DEBUG_OUTPUT", "stderr"}};
-    options.workingFolder = folder.Path().string();
-    testing_support::ChildProcess child(platform::Utf8FromWide(platform::ExecutablePath()), options);
+    options.workingFolder = current.Path().string();
+    testing_support::ChildProcess child(tree.Program().string(), options);
     ASSERT_TRUE(child.Wait());
     ASSERT_EQ(child.ExitCode(), 0) << child.Stdout() << child.Stderr();
     EXPECT_NE(child.Stdout().find("ctype knows Chinese: 1"), std::string::npos);
     EXPECT_NE(child.Stderr().find("unknown pid:5\n"), std::string::npos);
 
-    EXPECT_EQ(ReadFile(folder.Path() / "first.log"),
+    EXPECT_EQ(ReadFile(folder / "first.log"),
               "ERROR|mox|bstream.cpp|[bstream::>>uint32_t]not enough data in buffer\n"
               "INFO|mox|LogManagerTest.cpp|Connecting to 127.0.0.1:8000\n"
               "INFO|mox|LogManagerTest.cpp|Thread created fail!");
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "second.log"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "second.log"));
+    EXPECT_FALSE(std::filesystem::exists(current.Path() / "planted.log"));
 }
