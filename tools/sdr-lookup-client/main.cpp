@@ -1,4 +1,5 @@
-// sdr-lookup-client LIBRARY KEY TIMEOUT [--no-initial] [--cancel-after MS] [--parallel N]
+// sdr-lookup-client LIBRARY KEY TIMEOUT [--no-initial] [--cancel-after MS [--recheck-after MS]]
+//                   [--parallel N]
 //
 // Runs the client's calling order (InitialSDR, CreateISdr, SetRequest, Start, Wait,
 // GetResult, Release) and prints what it saw:
@@ -6,6 +7,8 @@
 //   count N                    entries in the answer
 //   waited MS                  from Start until Wait returned
 //   released MS                how long Release took
+//   finished N / later N       with --recheck-after: the entries as soon as IsFinished was
+//                              true, and again that long afterwards
 // With --parallel N it runs N lookups at once and prints "lookups N answered K" and
 // "descriptors BEFORE AFTER" (open descriptors before the first and after the last).
 #include "cquill.h"
@@ -30,6 +33,7 @@ struct Options {
     int timeout = 0;
     bool initial = true;
     int cancelAfterMs = -1;
+    int recheckAfterMs = -1;
     int parallel = 0;
 };
 
@@ -46,6 +50,16 @@ std::size_t OpenDescriptors()
     return count;
 }
 
+// The answer must not change once the lookup says it is finished.
+void RecheckAfterFinish(ISDR* sdr, int milliseconds)
+{
+    while (!sdr->IsFinished())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::printf("finished %zu\n", sdr->GetResult().size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    std::printf("later %zu\n", sdr->GetResult().size());
+}
+
 void RunOne(CreateISdrFunction create, const Options& options)
 {
     ISDR* sdr = create();
@@ -55,6 +69,8 @@ void RunOne(CreateISdrFunction create, const Options& options)
     if (options.cancelAfterMs >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(options.cancelAfterMs));
         sdr->Cancel();
+        if (options.recheckAfterMs >= 0)
+            RecheckAfterFinish(sdr, options.recheckAfterMs);
     }
     sdr->Wait();
     std::printf("waited %lld\n", MillisecondsSince(start));
@@ -107,6 +123,8 @@ int main(int argc, char** argv)
             options.initial = false;
         else if (argument == "--cancel-after" && i + 1 < argc)
             options.cancelAfterMs = std::atoi(argv[++i]);
+        else if (argument == "--recheck-after" && i + 1 < argc)
+            options.recheckAfterMs = std::atoi(argv[++i]);
         else if (argument == "--parallel" && i + 1 < argc)
             options.parallel = std::atoi(argv[++i]);
     }

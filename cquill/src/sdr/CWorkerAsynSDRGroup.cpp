@@ -16,6 +16,7 @@ namespace {
 constexpr std::uint32_t kEnded = 2;
 constexpr std::uint32_t kCancelled = 3;
 constexpr int kEndpointCount = 6;
+constexpr const wchar_t* kPairCancelled = L"在等待 辅SDRx时被取消";
 
 void Pause(int milliseconds)
 {
@@ -89,11 +90,31 @@ bool CWorkerAsynSDRGroup::WaitFor(TimedWorker& worker, std::string& record, std:
     return true;
 }
 
-void CWorkerAsynSDRGroup::TakeAnswer(TimedWorker& worker, std::string& record, std::wstring_view label)
+void CWorkerAsynSDRGroup::Cancel()
 {
-    worker.GetResult(entries_);
-    server_ = worker.GetHost();
+    threading::CLockGuard guard(lock_);
+    cancelled_ = true;
+}
+
+// False when the lookup was cancelled first: the answer then stays as the client saw it.
+bool CWorkerAsynSDRGroup::TakeAnswer(TimedWorker& worker, std::string& record, std::wstring_view label,
+                                     std::wstring_view cancelText)
+{
+    bool taken = false;
+    {
+        threading::CLockGuard guard(lock_);
+        if (!cancelled_) {
+            worker.GetResult(entries_);
+            server_ = worker.GetHost();
+            taken = true;
+        }
+    }
+    if (!taken) {
+        Write(record + Gbk(cancelText));
+        return false;
+    }
     Write(record + Gbk(label) + server_);
+    return true;
 }
 
 std::uint32_t CWorkerAsynSDRGroup::Work()
@@ -121,10 +142,8 @@ std::uint32_t CWorkerAsynSDRGroup::Work()
             continue;
         if (!WaitFor(*stage.worker, record, stage.cancelled))
             return kCancelled;
-        if (stage.worker->HasData()) {
-            TakeAnswer(*stage.worker, record, stage.answered);
-            return kEnded;
-        }
+        if (stage.worker->HasData())
+            return TakeAnswer(*stage.worker, record, stage.answered, stage.cancelled) ? kEnded : kCancelled;
     }
     return RunPairs(record);
 }
@@ -148,16 +167,14 @@ std::uint32_t CWorkerAsynSDRGroup::RunPairs(std::string& record)
         }
         while (pair[0] || pair[1]) {
             if (cancelled_) {
-                Write(record + Gbk(L"在等待 辅SDRx时被取消"));
+                Write(record + Gbk(kPairCancelled));
                 return kCancelled;
             }
             for (int i = 0; i < 2; ++i) {
                 if (!pair[i] || !pair[i]->IsFinished())
                     continue;
-                if (pair[i]->HasData()) {
-                    TakeAnswer(*pair[i], record, answers[i]);
-                    return kEnded;
-                }
+                if (pair[i]->HasData())
+                    return TakeAnswer(*pair[i], record, answers[i], kPairCancelled) ? kEnded : kCancelled;
                 pair[i].reset();
             }
             // A short sleep instead of spinning: the pair may run for many seconds.

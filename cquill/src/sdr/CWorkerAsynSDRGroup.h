@@ -26,7 +26,9 @@ public:
     ~CWorkerAsynSDRGroup() override;
 
     std::uint32_t Work() override;
-    void Cancel() override { cancelled_ = true; }
+    // Once it returns, the answer never changes again: the client may read it as soon as
+    // the lookup reports itself finished, while this group's thread still runs.
+    void Cancel() override;
     bool IsCancelled() override { return cancelled_; }
 
     virtual const std::vector<SdrEntry>& GetResult() { return entries_; }
@@ -42,7 +44,7 @@ private:
     std::shared_ptr<TimedWorker> TakeRandom();
     std::shared_ptr<TimedWorker> Take(std::size_t index);
     bool WaitFor(TimedWorker& worker, std::string& record, std::wstring_view cancelText);
-    void TakeAnswer(TimedWorker& worker, std::string& record, std::wstring_view label);
+    bool TakeAnswer(TimedWorker& worker, std::string& record, std::wstring_view label, std::wstring_view cancelText);
     std::uint32_t RunPairs(std::string& record);
     void Write(const std::string& record);
 

@@ -138,6 +138,19 @@ TEST_F(Lookup, CancelEndsTheWaitAndReleaseWaitsForRunningRequests)
     EXPECT_LE(server.Requests().size(), 2u);
 }
 
+TEST_F(Lookup, AnAnswerArrivingAsTheLookupIsCancelledNeverChangesTheFinishedResult)
+{
+    // The main endpoint answers at once, but the group looks at it only every 100 ms; the
+    // cancel lands in between, so the group finds the answer after the lookup has finished.
+    // Whether the cancel lands in between depends on timing, so the lookup runs three times.
+    SdrTestServer server({"entries=" + kAlpha, "silent", "silent", "silent", "silent", "silent"});
+    for (int run = 0; run < 3; ++run) {
+        const Outcome outcome = Run(server, "sdr.game", 3, {"--cancel-after", "40", "--recheck-after", "250"});
+        EXPECT_EQ(outcome.values.at("later"), outcome.values.at("finished")) << run;
+        EXPECT_EQ(outcome.Number("count"), outcome.Number("finished")) << run;
+    }
+}
+
 TEST_F(Lookup, ZeroTimeoutStopsRequestsButNegativeLetsThemFinish)
 {
     const std::string slowPayload = "slow:10.0.0.9:7777:long-enough-to-take-a-while";
