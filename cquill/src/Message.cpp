@@ -222,7 +222,7 @@ void Message::compress(bostream& out, Packet& packet)
     if (optionsLength > maxOptionsLength || bodyLength > maxBodyLength)
         throw my_exception("Message::compress", "packet too long");
     packet.optionsLength = static_cast<uint8_t>(optionsLength);
-    packet.bodyLength = static_cast<int16_t>(bodyLength);
+    packet.bodyLength = static_cast<int32_t>(bodyLength);
 
     out.seek(bstream_base::seek_begin, 0);
     out.write(packet.kind);
@@ -252,7 +252,7 @@ void Message::uncompress(bistream& in, Packet& packet)
     const ZlibOutput body = Inflate(input, static_cast<uint32_t>(bodyLength));
     bistream plain(reinterpret_cast<const char*>(body.bytes.get()), static_cast<uint32_t>(body.length), in.reporter);
     packet.message->Decode(plain);
-    packet.bodyLength = static_cast<int16_t>(body.length);
+    packet.bodyLength = static_cast<int32_t>(body.length);
 }
 
 }  // namespace varo

@@ -22,7 +22,8 @@ struct PacketOption {
 struct Packet {
     uint8_t kind = packetKind;
     uint8_t optionsLength = 0;
-    int16_t bodyLength = 0;
+    // The wire carries 16 bits; a decoded (inflated) body may be longer.
+    int32_t bodyLength = 0;
     std::vector<PacketOption> options;
     Message* message = nullptr;  // not owned
 };

@@ -98,6 +98,24 @@ TEST(MessageEncoding, CompressIfLargeStartsAtTenThousandTwoHundredFortyBytes)
     EXPECT_EQ(envelope.options[0].type, 2);
 }
 
+TEST(MessageEncoding, ABodyInflatingPastThirtyTwoKilobytesKeepsItsTrueLength)
+{
+    RegisterBlob(62, 40000);
+    varo::Message large;
+    large.AddField(Blob(62, std::string(40000, 'w')));
+    // Too long for a plain packet, so the body is deflated here.
+    std::string plain(65536, '\0');
+    bostream out(plain.data(), static_cast<uint32_t>(plain.size()));
+    large.Encode(out);
+    plain.resize(out.offset());
+    ASSERT_GT(plain.size(), 0x7FFFu);
+
+    varo::Packet envelope;
+    const varo::Message decoded = Uncompress(Packet(Bytes({2, 1, 3}), Deflated(plain)), &envelope);
+    EXPECT_EQ(BodyOf(decoded, 0), std::string(40000, 'w'));
+    EXPECT_EQ(static_cast<std::size_t>(envelope.bodyLength), plain.size());
+}
+
 TEST(MessageEncoding, CompressAlwaysPacksEvenAnEmptyMessage)
 {
     varo::Message message;
