@@ -12,5 +12,7 @@ void SleepMilliseconds(unsigned milliseconds);
 
 // The current local date and time; safe to call from any thread.
 std::tm LocalTimeNow();
+// The local date and time of a moment; safe to call from any thread.
+std::tm LocalTime(std::time_t moment);
 
 }  // namespace platform

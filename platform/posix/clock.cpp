@@ -20,9 +20,13 @@ void SleepMilliseconds(unsigned milliseconds)
 
 std::tm LocalTimeNow()
 {
-    const std::time_t now = std::time(nullptr);
+    return LocalTime(std::time(nullptr));
+}
+
+std::tm LocalTime(std::time_t moment)
+{
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&moment, &local);
     return local;
 }
 

@@ -57,6 +57,9 @@ int LastSocketError()
 
 std::string SocketErrorText(int code)
 {
+    // A number the system has no name for would get an invented "Unknown error N".
+    if (code != 0 && !strerrorname_np(code))
+        return {};
     char buffer[256] = {};
     // The GNU variant may return a static text instead of filling the buffer.
     const char* text = strerror_r(code, buffer, sizeof buffer);

@@ -2,10 +2,10 @@
 
 #include "cquill/src/sdr/GbkText.h"
 #include "cquill/src/sdr/SDRLog.h"
+#include "platform/clock.h"
 
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 #include <thread>
 
 namespace quill::sdr {
@@ -42,13 +42,7 @@ std::string TimeText(std::time_t time)
     static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    // localtime shares one buffer per process; the lock keeps lookups from racing on it.
-    static std::mutex mutex;
-    std::tm local{};
-    {
-        std::lock_guard guard(mutex);
-        local = *std::localtime(&time);
-    }
+    const std::tm local = platform::LocalTime(time);
     char text[32];
     std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %04d\n", kDays[local.tm_wday % 7],
                   kMonths[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <ctime>
+#include <thread>
 
 namespace {
 
@@ -115,6 +117,30 @@ TEST(SdrTimeout, TimeTextHasTheFixedCalendarForm)
     moment.tm_mday = 12;
     moment.tm_hour = 13;
     EXPECT_EQ(quill::sdr::TimeText(std::mktime(&moment)), "Mon Jan 12 13:04:05 2026\n");
+}
+
+TEST(SdrTimeout, TimeTextStaysRightWhileTheClientUsesTheSharedLocalTimeBuffer)
+{
+    std::tm moment{};
+    moment.tm_year = 2026 - 1900;
+    moment.tm_mday = 2;
+    moment.tm_hour = 3;
+    moment.tm_isdst = -1;
+    const std::time_t ours = std::mktime(&moment);
+    const std::time_t theirs = ours + 40 * 86400 + 7 * 3600;
+    std::atomic<bool> done = false;
+    // A client thread of the same process, using the one buffer std::localtime returns.
+    std::thread client([&] {
+        while (!done) {
+            [[maybe_unused]] volatile int hour = std::localtime(&theirs)->tm_hour;
+        }
+    });
+    int wrong = 0;
+    for (int i = 0; i < 100000 && wrong == 0; ++i)
+        wrong += quill::sdr::TimeText(ours) != "Fri Jan  2 03:00:00 2026\n";
+    done = true;
+    client.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
