@@ -135,7 +135,7 @@ TEST(FileListFormat, SizesOfTwoGibibytesAndMoreAreWrittenWhole)
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
     const std::int64_t big = (std::int64_t{5} << 30) + 7;
-    ASSERT_TRUE(WriteFileList(ListOf({CFileListInfo(L"/big.pak", L"m", big)}), path.wstring()));
+    ASSERT_TRUE(WriteFileList(ListOf({CFileListInfo(L"/big.pak", L"m", big)}), testing_support::WidePath(path)));
     EXPECT_NE(ReadBytes(path).find("<Size>5368709127</Size>"), std::string::npos);
     ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/big.pak", L"m", big)}));
 }

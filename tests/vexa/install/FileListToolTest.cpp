@@ -116,7 +116,7 @@ TEST(CollectFiles, AFolderThatCannotBeOpenedIsNamedWithItsError)
     ASSERT_TRUE(MakeFoldersTooDeepToOpen(dir.Path()));
     CFileList list;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.rfind("无法读取文件夹: " + dir.Path().string() + "/", 0), 0u) << out;
     EXPECT_TRUE(out.ends_with("! ErrorCode: 36\n")) << out;
@@ -131,7 +131,7 @@ TEST(CollectFiles, NamesTheListCannotCarryStopTheWalk)
         WriteFile(dir.Path() / "sub" / name, "2");
         CFileList list;
         testing::internal::CaptureStdout();
-        EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false)) << name;
+        EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false)) << name;
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(out.rfind("文件名无法写入filelist.xml: " + dir.Path().string() + "/sub/", 0), 0u) << out;
     }
@@ -140,7 +140,7 @@ TEST(CollectFiles, NamesTheListCannotCarryStopTheWalk)
     std::filesystem::create_directory(dir.Path() / "line\nbreak");
     CFileList list;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(CollectFiles(list, dir.Path().wstring(), dir.Path().wstring(), true, false));
+    EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
     EXPECT_NE(testing::internal::GetCapturedStdout().find("文件名无法写入filelist.xml"), std::string::npos);
 }
 

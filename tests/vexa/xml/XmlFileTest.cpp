@@ -197,7 +197,7 @@ TEST(WriteDocumentFile, DeclaredEncodingsWithoutAByteConverter)
     EXPECT_FALSE(document.SaveFile(testing_support::WidePath(path)));
     EXPECT_EQ(document.GetResultText(), L"<converted_from encoding=\"UTF-16\" length=\"47\"/><conversion_loss/>");
     EXPECT_EQ(FileBytes(path), saved) << "the file saved before is left as it was";
-    EXPECT_FALSE(document.SaveFile((dir.Path() / "new.xml").wstring()));
+    EXPECT_FALSE(document.SaveFile(testing_support::WidePath(dir.Path() / "new.xml")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "new.xml"));
 }
 
