@@ -161,10 +161,10 @@ Collected CollectWith(const std::filesystem::path& root, unsigned threads)
 {
     CFileList list;
     testing::internal::CaptureStdout();
-    const bool collected = CollectFiles(list, root.wstring(), root.wstring(), false, false, threads);
+    const bool collected = CollectFiles(list, testing_support::WidePath(root), testing_support::WidePath(root), false, false, threads);
     Collected result{collected, testing::internal::GetCapturedStdout(), ""};
     testing_support::TempDir out;
-    EXPECT_TRUE(WriteFileList(list, (out.Path() / "filelist.xml").wstring()));
+    EXPECT_TRUE(WriteFileList(list, testing_support::WidePath(out.Path() / "filelist.xml")));
     result.list = testing_support::ReadFileBytes(out.Path() / "filelist.xml");
     return result;
 }
