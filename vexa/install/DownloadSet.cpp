@@ -6,6 +6,7 @@
 #include "vexa/control/UpdateLog.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/DownloadFiles.h"
+#include "vexa/download/SignedDownload.h"
 #include "vexa/download/TransferOptions.h"
 #include "vexa/install/CleanFileName.h"
 #include "vexa/install/FileList.h"
@@ -37,7 +38,9 @@ bool DownloadNewFileList()
 {
     const CUpdateConfig& config = GetUpdateConfig();
     const std::wstring path = config.GetNewFileListPath();
-    if (!RemoveStaleFile(path) || !DownloadFile(config.GetNewFileListUrl(), path, false, kFileListSizeCap)) {
+    const std::wstring url = config.GetNewFileListUrl();
+    if (!RemoveStaleFile(path) || !DownloadFile(url, path, false, kFileListSizeCap) ||
+        !CheckDownloadSignature(url, path)) {
         WriteLog(L"下载filelist.xml文件失败");
         return false;
     }
