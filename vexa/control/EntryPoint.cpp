@@ -5,6 +5,7 @@
 #include "platform/named_mutex.h"
 #include "platform/startup.h"
 #include "vexa/control/ClientLauncher.h"
+#include "vexa/control/CUpdater.h"
 #include "vexa/control/CommandLine.h"
 #include "vexa/control/UpdateCheck.h"
 #include "vexa/control/UpdateLog.h"
@@ -31,8 +32,16 @@ int RunJob(const std::vector<std::wstring>& arguments)
     if (ScanToolSwitches(arguments, toolFailed))
         return toolFailed ? 1 : 0;
     std::wstring windowName;
-    if (ParseModeArguments(arguments, windowName) == RUN_CHECK)
+    switch (ParseModeArguments(arguments, windowName)) {
+    case RUN_UPDATE:
+        GetUpdater().RunUpdateMode();
+        break;
+    case RUN_CHECK:
         CheckUpdateForWindow(windowName);
+        break;
+    case RUN_NOTHING:
+        break;
+    }
     return 0;
 }
 

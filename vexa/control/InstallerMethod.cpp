@@ -1,0 +1,30 @@
+#include "vexa/control/InstallerMethod.h"
+
+#include "platform/files.h"
+#include "platform/process.h"
+#include "vexa/control/CUpdateConfig.h"
+#include "vexa/download/DownloadFile.h"
+
+#include <string>
+
+namespace {
+
+std::wstring InstallerPath()
+{
+    const CUpdateConfig& config = GetUpdateConfig();
+    return config.GetVersionDownloadFolder() + config.GetNewProductCode() + L"Installer.exe";
+}
+
+}  // namespace
+
+bool DownloadInstaller()
+{
+    return DownloadFile(GetUpdateConfig().GetInstallerUrl(), InstallerPath(), true);
+}
+
+void RunInstaller()
+{
+    const std::wstring path = InstallerPath();
+    platform::MakeExecutable(path);
+    platform::ShellOpen(path, L"", L"");
+}
