@@ -55,6 +55,8 @@ std::wstring ClientFolder()
 
 int main(int argc, char** argv)
 {
+    // Started by the updater, the client inherits its output, which may be gone by now.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string title;
     long seconds = 30;
     std::vector<std::string> lines;
