@@ -4,6 +4,7 @@
 // updater's own list writer and digest, which the test programs link.
 #include "platform/text.h"
 #include "tests/support/ClientTree.h"
+#include "tests/support/TempDir.h"
 #include "vexa/install/FileList.h"
 #include "vexa/install/Md5.h"
 
@@ -15,11 +16,6 @@ namespace testing_support {
 
 // FileName ("/data/a.pak") -> content.
 using VersionFiles = std::map<std::string, std::string>;
-
-inline std::wstring WidePath(const std::filesystem::path& path)
-{
-    return platform::WideFromUtf8(path.string());
-}
 
 inline std::filesystem::path Below(const std::filesystem::path& folder, const std::string& fileName)
 {
