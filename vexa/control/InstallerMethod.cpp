@@ -4,6 +4,7 @@
 #include "platform/process.h"
 #include "vexa/control/CUpdateConfig.h"
 #include "vexa/download/DownloadFile.h"
+#include "vexa/download/SignedDownload.h"
 
 #include <string>
 
@@ -19,7 +20,9 @@ std::wstring InstallerPath()
 
 bool DownloadInstaller()
 {
-    return DownloadFile(GetUpdateConfig().GetInstallerUrl(), InstallerPath(), true);
+    const std::wstring url = GetUpdateConfig().GetInstallerUrl();
+    const std::wstring path = InstallerPath();
+    return DownloadFile(url, path, true) && CheckDownloadSignature(url, path);
 }
 
 void RunInstaller()

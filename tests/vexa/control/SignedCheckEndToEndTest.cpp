@@ -2,25 +2,14 @@
 // publisher's files signed with the real vexa-sign, nginx over TLS with the tests'
 // own certificate authority.
 #include "tests/support/TestCertificateAuthority.h"
+#include "tests/support/VexaSign.h"
 #include "tests/vexa/control/CheckModeFixture.h"
 
 namespace {
 
 using namespace check_mode_testing;
-using testing_support::ChildOptions;
-using testing_support::ChildProcess;
+using testing_support::RunVexaSign;
 using testing_support::TestCertificateAuthority;
-
-const std::string kVexaSign = TEST_BIN_DIR "/vexa-sign";
-
-void RunVexaSign(const std::vector<std::string>& arguments)
-{
-    ChildOptions options;
-    options.arguments = arguments;
-    ChildProcess tool(kVexaSign, options);
-    ASSERT_TRUE(tool.Wait());
-    ASSERT_EQ(tool.ExitCode(), 0) << tool.Stderr();
-}
 
 class SignedCheckTest : public CheckModeTest {
 protected:

@@ -7,6 +7,7 @@
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/UpdateLogText.h"
+#include "tests/support/VexaSign.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ using testing_support::DifferingFiles;
 using testing_support::LogMessages;
 using testing_support::NginxServer;
 using testing_support::ReadFileBytes;
+using testing_support::RunVexaSign;
 using testing_support::TempDir;
 using testing_support::VersionFiles;
 using testing_support::WriteFileBytes;
@@ -174,6 +176,21 @@ TEST_F(UpdateModeTest, InstallerMethodStartsTheDownloadedInstallerOnce)
     EXPECT_EQ(RunUpdate(), 0);
     EXPECT_EQ(Client(), "installer\n");
     EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.0.0", "0.0.0")) << "left to the installer";
+}
+
+TEST_F(UpdateModeTest, UnsignedInstallerIsNeverStartedUnderSignedPublishing)
+{
+    Publish("1.1.0", {}, "Installer");
+    WriteFileBytes(VersionSite() / "MOXInstaller.exe", "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\n");
+    const TempDir publisher;
+    RunVexaSign({"keygen", publisher.Path().string()});
+    RunVexaSign({"sign", (publisher.Path() / "update.key").string(),
+                 (server.SiteRoot() / "MOXUpdate" / "MOX" / "vexa.xml").string()});
+    fs::copy_file(publisher.Path() / "update.pub", tree.ModuleFolder() / "update.pub");
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_TRUE(InTranscript(R"({"event":"messagebox","title":"下载提示","text":"安装包下载失败","style":4096,"answer":"ok","owner":0})"));
 }
 
 }  // namespace

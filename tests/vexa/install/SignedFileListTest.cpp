@@ -7,6 +7,7 @@
 #include "tests/support/NginxServer.h"
 #include "tests/support/PublishedEntry.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/VexaSign.h"
 #include "vexa/install/FileList.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,6 @@ namespace {
 
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
-
-void VexaSign(const std::vector<std::string>& arguments)
-{
-    testing_support::ChildOptions options;
-    options.arguments = arguments;
-    testing_support::ChildProcess tool(TEST_BIN_DIR "/vexa-sign", options);
-    ASSERT_TRUE(tool.Wait());
-    ASSERT_EQ(tool.ExitCode(), 0) << tool.Stderr();
-}
 
 std::string ListXml(const CFileList& list)
 {
@@ -49,7 +41,7 @@ protected:
 
         for (const char* folder : {"mine", "other"}) {
             std::filesystem::create_directories(keys.Path() / folder);
-            VexaSign({"keygen", (keys.Path() / folder).string()});
+            testing_support::RunVexaSign({"keygen", (keys.Path() / folder).string()});
         }
         std::filesystem::copy_file(keys.Path() / "mine/update.pub", probe.InModule("update.pub"));
 
@@ -60,7 +52,7 @@ protected:
     }
 
     std::string PublishedList() const { return (server.SiteRoot() / "MOX/1.1/vexa/filelist.xml").string(); }
-    void SignList(const std::string& keyFolder) { VexaSign({"sign", (keys.Path() / keyFolder / "update.key").string(), PublishedList()}); }
+    void SignList(const std::string& keyFolder) { testing_support::RunVexaSign({"sign", (keys.Path() / keyFolder / "update.key").string(), PublishedList()}); }
 
     bool Refused()
     {
