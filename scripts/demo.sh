@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demo: builds the updater, publishes a newer version on a local nginx, and lets
-# a stand-in for the running game client ask the updater whether an update exists.
+# The demo: builds the updater, publishes a newer version on a local nginx, lets a
+# stand-in for the running game client ask the updater whether an update exists,
+# shows a tampered file refused, then updates the installed tree to the new version.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -72,8 +73,11 @@ for _ in $(seq 100); do
 done
 
 echo "== installed client: version 1.0.0 in $work/game, the updater in $work/game/vexa"
-mkdir -p "$work/game/vexa"
+mkdir -p "$work/game/vexa" "$work/game/data"
 cp "$build/bin/vexa" "$work/game/vexa/vexa"
+cp "$build/bin/mox-sample-client" "$work/game/mox.exe"
+echo "map of version 1.0.0" > "$work/game/data/map.txt"
+echo "unchanged" > "$work/game/readme.txt"
 config 1.0.0 0.0.0 > "$work/game/vexa/vexa.xml"
 echo "   with the publisher's public key: $work/game/vexa/update.pub"
 cp "$work/keys/update.pub" "$work/game/vexa/update.pub"
@@ -96,6 +100,39 @@ config 9.9.9 9.9.9 > "$work/site/MOXUpdate/MOX/vexa.xml"
 "$work/game/vexa/vexa" checkupdate "MOX Demo" </dev/null
 echo "   exit code $?"
 sleep 0.5
+
+echo
+echo "== the publisher builds version 1.1.0 (map changed, a pack added, the updater itself rebuilt),"
+echo "   lists it with vexa -g, signs the list and publishes a forced update"
+ver="$work/site/MOXUpdate/MOX/1.1.0"
+mkdir -p "$ver/vexa" "$ver/data"
+cp "$work/game/mox.exe" "$work/game/readme.txt" "$ver/"
+echo "map of version 1.1.0" > "$ver/data/map.txt"
+head -c 200000 /dev/urandom > "$ver/data/new.pak"
+{ cat "$build/bin/vexa"; echo "rebuilt for 1.1.0"; } > "$ver/vexa/vexa"
+chmod +x "$ver/vexa/vexa"
+"$ver/vexa/vexa" -g -q </dev/null
+cat "$ver/vexa/filelist.xml"
+"$build/bin/vexa-sign" sign "$work/keys/update.key" "$ver/vexa/filelist.xml" >/dev/null
+config 1.1.0 1.1.0 > "$work/site/MOXUpdate/MOX/vexa.xml"
+"$build/bin/vexa-sign" sign "$work/keys/update.key" "$work/site/MOXUpdate/MOX/vexa.xml" >/dev/null
+
+echo "== the installed tree's own list (vexa -g -s: the updater's folder left out)"
+"$work/game/vexa/vexa" -g -q -s </dev/null
+tree_digests() { (cd "$work/game" && find . -path ./vexa/log -prune -o -type f -print | sort | xargs md5sum); }
+echo "== the tree before the update"
+tree_digests
+
+echo "== vexa update (console dialogs; without a terminal each bar prints a line per ten per cent)"
+export MOX_SAMPLE_CLIENT_LOG="$work/client-start.log"
+"$work/game/vexa/vexa" update </dev/null
+echo "   exit code $?"
+for _ in $(seq 100); do [ -s "$MOX_SAMPLE_CLIENT_LOG" ] && break; sleep 0.1; done
+sleep 0.5
+echo "== the new client started and finished the updater's hand-over:"
+cat "$MOX_SAMPLE_CLIENT_LOG"
+echo "== the tree after the update (compare with the published list above)"
+tree_digests
 
 echo
 echo "== what the client's window received (message 1033 = WM_USER+9; wparam 0 optional, 1 forced, 2 none, 3 check failed)"
