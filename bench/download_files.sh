@@ -5,6 +5,7 @@
 # runs twice, alternating; the better time counts. Target: DownloadFiles >= 0.8x curl.
 # Usage: bench/download_files.sh [build folder]   (default: build/release)
 set -euo pipefail
+source "$(dirname "$0")/../scripts/local-nginx.sh"
 build=$(cd "${1:-build/release}" && pwd)
 work=$(mktemp -d /tmp/vexa-download-bench.XXXXXX)
 nginx_pid=""
@@ -23,36 +24,8 @@ for i in range(2000):
 PY
 head -c 512M /dev/urandom > "$work/site/big/big.bin"
 
-port=""
-for candidate in $(seq 18200 18300); do
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
-done
-[ -n "$port" ] || { echo "no free loopback port" >&2; exit 1; }
-cat > "$work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/error.log warn;
-events { worker_connections 64; }
-http {
-  access_log off;
-  sendfile on;
-  client_body_temp_path $work/body;
-  proxy_temp_path $work/proxy;
-  fastcgi_temp_path $work/fastcgi;
-  uwsgi_temp_path $work/uwsgi;
-  scgi_temp_path $work/scgi;
-  keepalive_requests 100000;
-  server { listen 127.0.0.1:$port; root $work/site; }
-}
-CONF
-/usr/sbin/nginx -p "$work/" -c "$work/nginx.conf" -e "$work/error.log" &
-nginx_pid=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.05
-done
+port=$(free_loopback_port 18200 18300)
+start_local_nginx "$work" "$port" "access_log off; sendfile on; keepalive_requests 100000;"
 
 # The program's log goes beside it, so it runs from a copy in the work folder.
 cp "$build/bin/download_files" "$work/bin/"

@@ -4,6 +4,7 @@
 # shows a tampered file refused, then updates the installed tree to the new version.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/local-nginx.sh"
 "$root/scripts/install-deps.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -20,11 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-port=""
-for candidate in $(seq 18080 18180); do
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
-done
-[ -n "$port" ] || { echo "no free loopback port" >&2; exit 1; }
+port=$(free_loopback_port 18080 18180)
 
 config() {  # config <version> <minimum version>
   cat <<XML
@@ -48,29 +45,7 @@ echo "== the publisher signs it: vexa-sign keygen, vexa-sign sign (writes vexa.x
 mkdir -p "$work/keys"
 "$build/bin/vexa-sign" keygen "$work/keys" >/dev/null
 "$build/bin/vexa-sign" sign "$work/keys/update.key" "$work/site/MOXUpdate/MOX/vexa.xml" >/dev/null
-cat > "$work/nginx.conf" <<CONF
-daemon off;
-master_process off;
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/error.log warn;
-events { worker_connections 64; }
-http {
-  access_log $work/access.log;
-  client_body_temp_path $work/body;
-  proxy_temp_path $work/proxy;
-  fastcgi_temp_path $work/fastcgi;
-  uwsgi_temp_path $work/uwsgi;
-  scgi_temp_path $work/scgi;
-  server { listen 127.0.0.1:$port; root $work/site; }
-}
-CONF
-/usr/sbin/nginx -p "$work/" -c "$work/nginx.conf" -e "$work/error.log" &
-nginx_pid=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.05
-done
+start_local_nginx "$work" "$port" "access_log $work/access.log;"
 
 echo "== installed client: version 1.0.0 in $work/game, the updater in $work/game/vexa"
 mkdir -p "$work/game/vexa" "$work/game/data"

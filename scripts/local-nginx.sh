@@ -1,0 +1,41 @@
+# Sourced by the demo and the download benchmark: a free loopback port and Debian's
+# nginx serving a folder on it, every file of nginx kept in the caller's work folder.
+
+# free_loopback_port <first> <last>: prints the first port nobody listens on.
+free_loopback_port() {
+  local candidate
+  for candidate in $(seq "$1" "$2"); do
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then echo "$candidate"; return 0; fi
+  done
+  echo "no free loopback port" >&2
+  return 1
+}
+
+# start_local_nginx <work> <port> [http directives]: serves <work>/site and sets
+# nginx_pid; returns once the port accepts connections.
+start_local_nginx() {
+  local work=$1 port=$2 extra=${3:-}
+  cat > "$work/nginx.conf" <<CONF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/error.log warn;
+events { worker_connections 64; }
+http {
+  client_body_temp_path $work/body;
+  proxy_temp_path $work/proxy;
+  fastcgi_temp_path $work/fastcgi;
+  uwsgi_temp_path $work/uwsgi;
+  scgi_temp_path $work/scgi;
+  $extra
+  server { listen 127.0.0.1:$port; root $work/site; }
+}
+CONF
+  /usr/sbin/nginx -p "$work/" -c "$work/nginx.conf" -e "$work/error.log" &
+  nginx_pid=$!
+  for _ in $(seq 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
+    sleep 0.05
+  done
+}
