@@ -209,6 +209,11 @@ TEST_F(ConnectSocketTest, ListenerMayStartAnotherAttemptWhenOneFails)
 TEST_F(ConnectSocketTest, FailedSocketCreationLeavesTheSocketReadyToRetry)
 {
     // In a child process: no descriptor may be opened there, so creating the socket fails.
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' own checks (UBSan's first look at a dynamic type) need free
+    // descriptors, so the child would report them instead; the plain build runs it.
+    GTEST_SKIP() << "needs a build without sanitizers";
+#endif
     const auto attemptWithoutDescriptors = [&] {
         const rlimit none{0, 0};
         setrlimit(RLIMIT_NOFILE, &none);
