@@ -77,7 +77,8 @@ int FreeLoopbackPort()
     return ntohs(address.sin_port);
 }
 
-NginxServer::NginxServer(std::optional<TlsFiles> tls) : site_(dir_.Path() / "site"), tls_(std::move(tls))
+NginxServer::NginxServer(std::optional<TlsFiles> tls, std::optional<Throttle> throttle)
+    : site_(dir_.Path() / "site"), tls_(std::move(tls)), throttle_(std::move(throttle))
 {
     std::filesystem::create_directories(site_);
     // The free port may be taken by a parallel test before nginx binds it: try another.
@@ -194,8 +195,11 @@ void NginxServer::WriteConfig() const
     if (tls_)
         config << "    ssl_certificate \"" << tls_->certificate.string() << "\";\n"
                   "    ssl_certificate_key \"" << tls_->key.string() << "\";\n";
-    config << "    root \"" << site_.string() << "\";\n"
-              "  }\n"
+    config << "    root \"" << site_.string() << "\";\n";
+    if (throttle_)
+        config << "    location ~ \"" << throttle_->pathPattern << "\" { limit_rate " << throttle_->bytesPerSecond
+               << "; }\n";
+    config << "  }\n"
               "}\n";
 }
 

@@ -2,6 +2,7 @@
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -13,12 +14,20 @@ struct TlsFiles {
     std::filesystem::path key;
 };
 
+// Answers whose path matches the regular expression are sent at most that fast
+// after their first bytesPerSecond bytes (nginx's limit_rate), so that a test can
+// act in the middle of the transfer.
+struct Throttle {
+    std::string pathPattern;
+    std::size_t bytesPerSecond = 0;
+};
+
 // Debian's nginx on a free loopback port, serving a temporary site folder. It
 // honours byte ranges and answers 404 for missing files. With TLS files it speaks
 // only HTTPS. Stopped on destruction.
 class NginxServer {
 public:
-    explicit NginxServer(std::optional<TlsFiles> tls = std::nullopt);
+    explicit NginxServer(std::optional<TlsFiles> tls = std::nullopt, std::optional<Throttle> throttle = std::nullopt);
     ~NginxServer();
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
@@ -43,6 +52,7 @@ private:
     TempDir dir_;
     std::filesystem::path site_;
     std::optional<TlsFiles> tls_;
+    std::optional<Throttle> throttle_;
     int port_ = 0;
     int pid_ = -1;
 };

@@ -17,10 +17,31 @@
 namespace {
 
 constexpr long kConnectTimeoutSeconds = 15;
+constexpr long kRangeNotSatisfiable = 416;
 
 bool Succeeded(CURLcode result, const CDownloadSink& sink)
 {
     return result == CURLE_OK && sink.GetState() == CDownloadSink::State::Writing;
+}
+
+bool RangeRefused(const CDownloadSink& sink)
+{
+    return sink.GetState() == CDownloadSink::State::Refused && sink.GetStatus() == kRangeNotSatisfiable &&
+           g_downloadUiState.cancelled != 1;
+}
+
+// The local file is at least as long as the server's: whole, or left from another
+// file, and only a fresh copy can tell. Asked for once more without a range; the
+// sink starts the file afresh when the whole file comes and leaves it as it was on a
+// refusal.
+bool FetchAfresh(CURL* curl, std::FILE* file, const std::wstring& url, std::uint64_t size, std::uint64_t sizeCap)
+{
+    CDownloadSink sink(file, curl, size, sizeCap, false);
+    SetTargetOptions(curl, url, sink);
+    curl_easy_setopt(curl, CURLOPT_RANGE, nullptr);
+    const CURLcode result = curl_easy_perform(curl);
+    sink.Finish();
+    return Succeeded(result, sink);
 }
 
 }  // namespace
@@ -55,9 +76,11 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDi
 
     const CURLcode result = curl_easy_perform(curl);
     sink.Finish();
+    const bool fetched = Succeeded(result, sink) ||
+                         (size != 0 && RangeRefused(sink) && FetchAfresh(curl, file, url, size, sizeCap));
     curl_easy_cleanup(curl);
 
-    if (!Succeeded(result, sink)) {
+    if (!fetched) {
         std::fclose(file);
         if (g_downloadUiState.cancelled == 1)
             ShowCancelledBox();

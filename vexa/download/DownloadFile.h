@@ -9,7 +9,9 @@
 // range, so an interrupted download resumes. True when the transfer ended without
 // a libcurl error, the answer was a success and the file was flushed and closed.
 // An answer other than success (404 included) writes nothing and fails; a 200 to
-// the range starts the file afresh. A body that would grow the file beyond sizeCap
+// the range starts the file afresh. A 416 to the range (the file is as long as the
+// server's, or longer) asks once more for the whole file, which replaces the local
+// one only when it comes. A body that would grow the file beyond sizeCap
 // fails the download. Folders of the path are created as needed.
 // showDialog puts the transfer behind the single-bar dialog, which closes itself at
 // 100 % and can cancel the transfer ("已取消下载" is then shown).

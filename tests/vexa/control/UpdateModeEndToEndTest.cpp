@@ -1,113 +1,14 @@
 // The real updater's update mode in a client tree against nginx, the sample client
 // as the game client ("mox.exe") and the script UI answering.
-#include "platform/text.h"
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ClientTree.h"
-#include "tests/support/ClientVersion.h"
-#include "tests/support/NginxServer.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/UpdateLogText.h"
 #include "tests/support/VexaSign.h"
+#include "tests/vexa/control/UpdateModeFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <thread>
+#include <sstream>
 
 namespace {
 
-using namespace std::chrono_literals;
-namespace fs = std::filesystem;
-using testing_support::ChildOptions;
-using testing_support::ChildProcess;
-using testing_support::ClientTree;
-using testing_support::DifferingFiles;
-using testing_support::LogMessages;
-using testing_support::NginxServer;
-using testing_support::ReadFileBytes;
+using namespace update_mode_testing;
 using testing_support::RunVexaSign;
-using testing_support::TempDir;
-using testing_support::VersionFiles;
-using testing_support::WriteFileBytes;
-using testing_support::WriteVersionFiles;
-using testing_support::WriteVersionList;
-
-const std::string kSampleClient = TEST_BIN_DIR "/mox-sample-client";
-const VersionFiles kOld = {{"/a.txt", "old a"}, {"/keep.txt", "same"}};
-
-class UpdateModeTest : public ::testing::Test {
-protected:
-    UpdateModeTest()
-    {
-        WriteVersionFiles(tree.Root(), kOld);
-        EXPECT_TRUE(WriteVersionList(tree.Root(), kOld, tree.ModuleFolder() / "filelist.xml"));
-        fs::copy_file(kSampleClient, tree.Root() / "mox.exe");
-        WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config("1.0.0", "0.0.0"));
-    }
-
-    std::string Config(const std::string& version, const std::string& minimum,
-                       const std::string& method = "filelist") const
-    {
-        const std::string url = server.BaseUrl() + "MOXUpdate";
-        return "<vexa>\n  <StartExecute>mox.exe</StartExecute>\n  <MinVersion>" + minimum +
-               "</MinVersion>\n  <SelfUrl>" + url + "</SelfUrl>\n  <ProductCode>MOX</ProductCode>\n  <DownloadUrl>" +
-               url + "</DownloadUrl>\n  <UpdateMethod>" + method + "</UpdateMethod>\n  <CurVersion>" + version +
-               "</CurVersion>\n</vexa>\n";
-    }
-
-    fs::path VersionSite() const { return server.SiteRoot() / "MOXUpdate" / "MOX" / "1.1.0"; }
-
-    void Publish(const std::string& minimum, const VersionFiles& files, const std::string& method = "filelist")
-    {
-        server.Publish("MOXUpdate/MOX/vexa.xml", Config("1.1.0", minimum, method));
-        WriteVersionFiles(VersionSite(), files);
-        ASSERT_TRUE(WriteVersionList(VersionSite(), files, VersionSite() / "vexa" / "filelist.xml"));
-    }
-
-    int RunUpdate(const std::string& script = "")
-    {
-        WriteFileBytes(scratch.Path() / "ui.script", script);
-        ChildOptions options;
-        options.arguments = {"update"};
-        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
-                               {"VEXA_UI", "script"},
-                               {"VEXA_UI_SCRIPT", (scratch.Path() / "ui.script").string()},
-                               {"VEXA_UI_LOG", (scratch.Path() / "ui.jsonl").string()},
-                               {"MOX_SAMPLE_CLIENT_LOG", ClientLog().string()}};
-        ChildProcess vexa(tree.Program().string(), options);
-        EXPECT_TRUE(vexa.Wait(120s));
-        return vexa.ExitCode();
-    }
-
-    fs::path ClientLog() const { return scratch.Path() / "client.log"; }
-    std::string Client() const
-    {
-        // A self-update copies the whole updater before the client reports.
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (!fs::exists(ClientLog()) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(10ms);
-        std::this_thread::sleep_for(200ms);
-        return ReadFileBytes(ClientLog());
-    }
-    bool InTranscript(const std::string& event) const
-    {
-        return ReadFileBytes(scratch.Path() / "ui.jsonl").find(event + "\n") != std::string::npos;
-    }
-    bool Logged(const std::wstring& line) const
-    {
-        const auto lines = LogMessages(tree.ModuleFolder() / "log" / "update.log");
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-
-    TempDir runtime;
-    TempDir scratch;
-    NginxServer server;
-    ClientTree tree{VEXA_BINARY};
-};
 
 TEST_F(UpdateModeTest, ForcedUpdateInstallsChangedFilesAndHandsTheUpdaterToTheClient)
 {
@@ -169,19 +70,108 @@ TEST_F(UpdateModeTest, FailedInstallationRollsBackCleansUpAndStartsTheOldClient)
     EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "needupdate.txt"));
 }
 
-TEST_F(UpdateModeTest, InstallerMethodStartsTheDownloadedInstallerOnce)
+
+TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndStartsTheOldClient)
 {
-    Publish("1.1.0", {}, "Installer");
-    WriteFileBytes(VersionSite() / "MOXInstaller.exe", "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\n");
+    VersionFiles older = kOld;
+    older["/sub/b.txt"] = "old b";
+    older["/z.txt"] = "old z";
+    WriteVersionFiles(tree.Root(), older);
+    ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
+    const std::string installedList = ReadFileBytes(tree.ModuleFolder() / "filelist.xml");
+    Publish("1.1.0", {{"/a.txt", "new a"}, {"/fresh/c.txt", "new c"}, {"/keep.txt", "same"}, {"/sub/b.txt", "new b"},
+                      {"/z.txt", "new z"}});
+
+    EXPECT_EQ(RunUpdate("press 1004 in 102 when 1005 >= 25\nyes\n"), 0);
+    EXPECT_TRUE(InTranscriptInOrder(
+        {R"({"event":"dialog","dialog":102,"title":"自动更新","action":"open"})",
+         R"({"event":"text","dialog":102,"control":1002,"text":"正在更新 /a.txt ..."})",
+         R"({"event":"bar","dialog":102,"control":1005,"pos":25})", R"({"event":"press","dialog":102,"control":1004})",
+         R"({"event":"messagebox","title":"更新提示","text":"未安装退出会导致软件无法使用，是否确认退出!","style":4100,"answer":"yes","owner":0})",
+         R"({"event":"dialog","dialog":102,"action":"end","result":0})",
+         R"({"event":"messagebox","title":"更新提示","text":"安装更新失败","style":4096,"answer":"ok","owner":0})"}));
+    EXPECT_TRUE(LoggedInOrder({L"检测到有更新需要强制升级", L"备份文件 " + Wide(tree.Root() / "a.txt") + L" 成功",
+                               L"更新进程被终止", L"开始回滚", L"安装更新文件失败", L"filelist形式更新时，安装失败"}));
+    EXPECT_EQ(DifferingFiles(tree.Root(), older), "");
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "filelist.xml"), installedList);
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.0.0", "0.0.0"));
+    for (const char* gone : {"backup", "tempDownload", "temp_downloadInfo.xml", "needupdate.txt"})
+        EXPECT_FALSE(fs::exists(tree.ModuleFolder() / gone)) << gone;
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+}
+
+// A shell script that reports its start and ends before its padding, which makes it
+// large enough to be caught on its way from the throttled server.
+std::string InstallerScript()
+{
+    return "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\nexit 0\n" + std::string(1024 * 1024, '#') + "\n";
+}
+
+class InstallerMethodTest : public UpdateModeTest {
+protected:
+    InstallerMethodTest()
+    {
+        Publish("1.1.0", {}, "Installer");
+        WriteFileBytes(VersionSite() / "MOXInstaller.exe", installer);
+    }
+
+    fs::path Local() const { return VersionDownload() / "MOXInstaller.exe"; }
+    std::string InstallerRequests() const
+    {
+        std::istringstream log(server.AccessLog());
+        std::string line, requests;
+        while (std::getline(log, line))
+            if (line.find("MOXInstaller.exe ") != std::string::npos)
+                requests += line + "\n";
+        return requests;
+    }
+
+    const std::string installer = InstallerScript();
+};
+
+TEST_F(InstallerMethodTest, CancelledDownloadIsResumedByTheNextRunWhichStartsTheInstallerOnce)
+{
+    EXPECT_EQ(RunUpdate("press 1004 in 101 when 1003 >= 40\nyes\n"), 0);
+    EXPECT_TRUE(InTranscriptInOrder(
+        {R"({"event":"dialog","dialog":101,"title":"下载文件","action":"open"})",
+         R"({"event":"press","dialog":101,"control":1004})",
+         R"({"event":"messagebox","title":"下载提示","text":"是否终止下载更新","style":4100,"answer":"yes","owner":101})",
+         R"({"event":"messagebox","title":"下载提示","text":"已取消下载","style":4096,"answer":"ok","owner":0})",
+         R"({"event":"messagebox","title":"下载提示","text":"安装包下载失败","style":4096,"answer":"ok","owner":0})"}));
+    EXPECT_TRUE(LoggedInOrder({L"检测到有更新需要强制升级", L"安装包下载失败"}));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    const std::size_t kept = fs::file_size(Local());
+    EXPECT_GE(kept, installer.size() * 4 / 10);
+    EXPECT_LT(kept, installer.size());
+
     EXPECT_EQ(RunUpdate(), 0);
-    EXPECT_EQ(Client(), "installer\n");
+    EXPECT_EQ(Client(2), "-onlymain: started\ninstaller\n");
+    EXPECT_EQ(ReadFileBytes(Local()), installer);
+    EXPECT_EQ(InstallerRequests(), "GET /MOXUpdate/MOX/1.1.0/MOXInstaller.exe HTTP/1.1 200 range=-\n"
+                                   "GET /MOXUpdate/MOX/1.1.0/MOXInstaller.exe HTTP/1.1 206 range=bytes=" +
+                                       std::to_string(kept) + "-\n");
     EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.0.0", "0.0.0")) << "left to the installer";
 }
 
-TEST_F(UpdateModeTest, UnsignedInstallerIsNeverStartedUnderSignedPublishing)
+// The installer of the first run is quit before it updates anything: the next run
+// finds the whole installer on disk, which the server cannot resume.
+TEST_F(InstallerMethodTest, InstallerLeftWholeByAnEarlierRunIsFetchedAgainAndStarted)
 {
-    Publish("1.1.0", {}, "Installer");
-    WriteFileBytes(VersionSite() / "MOXInstaller.exe", "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\n");
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(), "installer\n");
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(2), "installer\ninstaller\n");
+    EXPECT_EQ(ReadFileBytes(Local()), installer);
+    EXPECT_EQ(InstallerRequests(), "GET /MOXUpdate/MOX/1.1.0/MOXInstaller.exe HTTP/1.1 200 range=-\n"
+                                   "GET /MOXUpdate/MOX/1.1.0/MOXInstaller.exe HTTP/1.1 416 range=bytes=" +
+                                       std::to_string(installer.size()) +
+                                       "-\n"
+                                       "GET /MOXUpdate/MOX/1.1.0/MOXInstaller.exe HTTP/1.1 200 range=-\n");
+    EXPECT_FALSE(Logged(L"安装包下载失败"));
+}
+
+TEST_F(InstallerMethodTest, UnsignedInstallerIsNeverStartedUnderSignedPublishing)
+{
     const TempDir publisher;
     RunVexaSign({"keygen", publisher.Path().string()});
     RunVexaSign({"sign", (publisher.Path() / "update.key").string(),
@@ -194,55 +184,3 @@ TEST_F(UpdateModeTest, UnsignedInstallerIsNeverStartedUnderSignedPublishing)
 }
 
 }  // namespace
-
-// A forced update of a dozen files killed with SIGKILL after a given time, then run
-// again to its end: the tree must then be the new version by digest.
-class KilledUpdateTest : public UpdateModeTest, public ::testing::WithParamInterface<int> {
-protected:
-    void KillAfterThenRerun(int milliseconds)
-    {
-        VersionFiles older;
-        VersionFiles newest;
-        for (int i = 0; i < 12; ++i) {
-            const std::string name = "/data/" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".pak";
-            older[name] = "old " + std::to_string(i);
-            newest[name] = i < 10 ? "new " + std::to_string(i) + std::string(4096, 'x') : older[name];
-        }
-        newest["/data/added.pak"] = "added";
-        WriteVersionFiles(tree.Root(), older);
-        ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
-        Publish("1.1.0", newest);
-
-        ChildOptions options;
-        options.arguments = {"update"};
-        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
-                               {"VEXA_UI", "script"},
-                               {"VEXA_UI_LOG", (scratch.Path() / "killed.jsonl").string()}};
-        ChildProcess killed(tree.Program().string(), options);
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-        killed.Kill(SIGKILL);
-        killed.Wait();
-
-        EXPECT_EQ(RunUpdate(), 0);
-        EXPECT_EQ(DifferingFiles(tree.Root(), newest), "") << "killed after " << milliseconds << " ms";
-        EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.1.0", "1.1.0"));
-        EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "backup"));
-    }
-};
-
-// Spread over the check, the download, the installation and the list replacement.
-INSTANTIATE_TEST_SUITE_P(Moments, KilledUpdateTest, ::testing::Values(300, 1200, 2500, 4000, 5500, 7000));
-
-TEST_P(KilledUpdateTest, NextRunReachesTheNewVersion)
-{
-    KillAfterThenRerun(GetParam());
-}
-
-// bench/crash_points.sh runs this at random moments: VEXA_CRASH_KILL_MS names one.
-TEST_F(KilledUpdateTest, KilledAtTheMomentFromTheEnvironment)
-{
-    const char* moment = std::getenv("VEXA_CRASH_KILL_MS");
-    if (!moment)
-        GTEST_SKIP() << "VEXA_CRASH_KILL_MS is not set";
-    KillAfterThenRerun(std::atoi(moment));
-}

@@ -84,10 +84,15 @@ TEST_F(HostileServerTest, RangeNotSatisfiableWritesNothingAndTheDigestDecides)
     EXPECT_EQ(DownloadSet(), 1);
     EXPECT_FALSE(std::filesystem::exists(Local("/f.bin")));
 
-    // A single download has no digest: the 416 is a failure that leaves the file.
+    // A single download has no digest: it asks once more for the whole file, and a
+    // refusal of that too is a failure that leaves the file.
     Partial(300);
     EXPECT_EQ(DownloadOne(), 1);
     EXPECT_EQ(LocalFile(), kWhole.substr(0, 300));
+    const auto requests = server.Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[requests.size() - 2], "/f.bin range=bytes=300-");
+    EXPECT_EQ(requests.back(), "/f.bin range=-");
 }
 
 TEST_F(HostileServerTest, ServerErrorWithABodyLeavesThePartialFileAsItWas)

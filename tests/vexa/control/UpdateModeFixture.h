@@ -1,0 +1,151 @@
+#pragma once
+// The real updater's update mode in a client tree against nginx, the sample client
+// as the game client ("mox.exe") and the script UI answering.
+#include "platform/text.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ClientTree.h"
+#include "tests/support/ClientVersion.h"
+#include "tests/support/NginxServer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/UpdateLogText.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <initializer_list>
+#include <thread>
+
+namespace update_mode_testing {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using testing_support::ChildOptions;
+using testing_support::ChildProcess;
+using testing_support::ClientTree;
+using testing_support::DifferingFiles;
+using testing_support::LogMessages;
+using testing_support::NginxServer;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+using testing_support::VersionFiles;
+using testing_support::WriteFileBytes;
+using testing_support::WriteVersionFiles;
+using testing_support::WriteVersionList;
+
+inline const std::string kSampleClient = TEST_BIN_DIR "/mox-sample-client";
+inline const VersionFiles kOld = {{"/a.txt", "old a"}, {"/keep.txt", "same"}};
+// Installers come at 256 KiB/s past their first 256 KiB, so a scripted press
+// catches a larger one on its way.
+inline const testing_support::Throttle kSlowInstallers{"Installer\\.exe$", 256 * 1024};
+
+class UpdateModeTest : public ::testing::Test {
+protected:
+    UpdateModeTest()
+    {
+        WriteVersionFiles(tree.Root(), kOld);
+        EXPECT_TRUE(WriteVersionList(tree.Root(), kOld, tree.ModuleFolder() / "filelist.xml"));
+        fs::copy_file(kSampleClient, tree.Root() / "mox.exe");
+        WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config("1.0.0", "0.0.0"));
+    }
+
+    std::string Config(const std::string& version, const std::string& minimum,
+                       const std::string& method = "filelist") const
+    {
+        const std::string url = server.BaseUrl() + "MOXUpdate";
+        return "<vexa>\n  <StartExecute>mox.exe</StartExecute>\n  <MinVersion>" + minimum +
+               "</MinVersion>\n  <SelfUrl>" + url + "</SelfUrl>\n  <ProductCode>MOX</ProductCode>\n  <DownloadUrl>" +
+               url + "</DownloadUrl>\n  <UpdateMethod>" + method + "</UpdateMethod>\n  <CurVersion>" + version +
+               "</CurVersion>\n</vexa>\n";
+    }
+
+    fs::path VersionSite() const { return server.SiteRoot() / "MOXUpdate" / "MOX" / "1.1.0"; }
+    fs::path VersionDownload() const { return tree.ModuleFolder() / "tempDownload" / "1.1.0"; }
+
+    void Publish(const std::string& minimum, const VersionFiles& files, const std::string& method = "filelist")
+    {
+        server.Publish("MOXUpdate/MOX/vexa.xml", Config("1.1.0", minimum, method));
+        WriteVersionFiles(VersionSite(), files);
+        ASSERT_TRUE(WriteVersionList(VersionSite(), files, VersionSite() / "vexa" / "filelist.xml"));
+    }
+
+    // The updater as the launcher starts it, without waiting.
+    ChildOptions UpdateOptions(const std::string& transcript = "ui.jsonl") const
+    {
+        ChildOptions options;
+        options.arguments = {"update"};
+        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
+                               {"VEXA_UI", "script"},
+                               {"VEXA_UI_SCRIPT", (scratch.Path() / "ui.script").string()},
+                               {"VEXA_UI_LOG", (scratch.Path() / transcript).string()},
+                               {"MOX_SAMPLE_CLIENT_LOG", ClientLog().string()}};
+        return options;
+    }
+
+    int RunUpdate(const std::string& script = "")
+    {
+        WriteFileBytes(scratch.Path() / "ui.script", script);
+        ChildProcess vexa(tree.Program().string(), UpdateOptions());
+        EXPECT_TRUE(vexa.Wait(120s));
+        return vexa.ExitCode();
+    }
+
+    fs::path ClientLog() const { return scratch.Path() / "client.log"; }
+    // What the started programs reported, once they have reported that many lines
+    // (a self-update copies the whole updater first) and a little longer, so that a
+    // second start would show.
+    std::string Client(std::size_t lines = 1) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        const auto count = [&] {
+            const std::string text = ReadFileBytes(ClientLog());
+            return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        };
+        while (count() < lines && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(200ms);
+        return ReadFileBytes(ClientLog());
+    }
+    std::string Transcript() const { return ReadFileBytes(scratch.Path() / "ui.jsonl"); }
+    bool InTranscript(const std::string& event) const { return Transcript().find(event + "\n") != std::string::npos; }
+    // True when the events are in the transcript in this order.
+    bool InTranscriptInOrder(std::initializer_list<std::string> events) const
+    {
+        const std::string transcript = Transcript();
+        std::size_t at = 0;
+        for (const std::string& event : events) {
+            at = transcript.find(event + "\n", at);
+            if (at == std::string::npos)
+                return false;
+        }
+        return true;
+    }
+    std::vector<std::wstring> Log() const { return LogMessages(tree.ModuleFolder() / "log" / "update.log"); }
+    bool Logged(const std::wstring& line) const
+    {
+        const auto lines = Log();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    // True when the lines were logged in this order, with any others between them.
+    bool LoggedInOrder(std::initializer_list<std::wstring> expected) const
+    {
+        const auto lines = Log();
+        auto at = lines.begin();
+        for (const std::wstring& line : expected) {
+            at = std::find(at, lines.end(), line);
+            if (at == lines.end())
+                return false;
+            ++at;
+        }
+        return true;
+    }
+    std::wstring Wide(const fs::path& path) const { return platform::WideFromUtf8(path.string()); }
+
+    TempDir runtime;
+    TempDir scratch;
+    NginxServer server{std::nullopt, kSlowInstallers};
+    ClientTree tree{VEXA_BINARY};
+};
+
+}  // namespace update_mode_testing
