@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Kills "vexa update" at 20 random moments of a dozen-file update and checks that the
-# next run reaches the new version (the same test as the six fixed moments in CI).
+# Kills "vexa update" at 20 random moments of a dozen-file update, every other one
+# also bringing a new updater, and checks that the next run reaches the new version
+# (the same test as the fixed moments in CI).
 # Usage: bash bench/crash_points.sh [build folder, default build/asan] [count, default 20]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/asan}
 count=${2:-20}
 failed=0
-for _ in $(seq "$count"); do
+for point in $(seq "$count"); do
   moment=$((RANDOM % 8000))
-  if VEXA_CRASH_KILL_MS=$moment "$build/bin/vexa_control_tests" \
-       --gtest_filter='KilledUpdateTest.KilledAtTheMomentFromTheEnvironment' >/dev/null 2>&1; then
-    echo "killed after $moment ms: healed"
+  updater=$((point % 2))
+  what="killed after $moment ms$([ "$updater" = 1 ] && echo ', with a new updater')"
+  if VEXA_CRASH_KILL_MS=$moment VEXA_CRASH_WITH_UPDATER=$updater "$build/bin/vexa_control_tests" \
+       --gtest_filter='KilledUpdateTest.KilledAtTheMomentFromTheEnvironment' >"${TMPDIR:-/tmp}/crash_point.$$.log" 2>&1; then
+    echo "$what: healed"
   else
-    echo "killed after $moment ms: NOT HEALED"; failed=1
+    echo "$what: NOT HEALED"; grep -E 'Failure|Which is|killed after' "${TMPDIR:-/tmp}/crash_point.$$.log" | head -20
+    failed=1
   fi
 done
+rm -f "${TMPDIR:-/tmp}/crash_point.$$.log"
 exit $failed

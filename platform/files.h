@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -31,10 +32,17 @@ bool FileSize(const std::wstring& path, std::uint64_t& size, int& error);
 // Copies a file over the target: the bytes go to a temporary file in the target's
 // folder, which reaches the disk and is then renamed over the target, so nobody sees
 // a half-written file, a crash leaves the old or the new file, and a running program
-// can be replaced. The copy keeps the source's permissions. On failure error is the
-// error number.
+// can be replaced. A file that replaces one keeps the replaced file's permissions
+// (an updated program stays executable); a new file takes the source's. On failure
+// error is the error number.
 bool CopyFileOver(const std::wstring& from, const std::wstring& to);
 bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error);
+
+// Deletes what copies over these targets left when their process was killed: the
+// temporary files of CopyFileOver beside each target (".<name>.copy-" and six
+// letters or digits). Nothing else is touched, whatever its name resembles. Each
+// folder is listed once.
+void RemoveCopyLeftovers(const std::vector<std::wstring>& targets);
 
 // Renames a file or folder; a file replaces a file of the target name.
 bool RenamePath(const std::wstring& from, const std::wstring& to);

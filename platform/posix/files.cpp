@@ -2,10 +2,14 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
+#include <set>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,12 +63,64 @@ bool CopyContents(int from, int to)
     }
 }
 
+// A copy's temporary file: "." + the target's name + kCopyMarker + mkostemp's
+// kUniqueLength letters or digits.
+constexpr std::string_view kCopyMarker = ".copy-";
+constexpr std::size_t kUniqueLength = 6;
+
+// The folder part (with its '/') and the name of a native path.
+std::pair<std::string, std::string> SplitFolder(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
 std::string TemporaryPatternBeside(const std::string& target)
 {
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + ".copy-XXXXXX";
+    const auto [folder, name] = SplitFolder(target);
+    return folder + "." + name + std::string(kCopyMarker) + std::string(kUniqueLength, 'X');
+}
+
+// A replaced file keeps its own permissions: a download carries none, and an
+// executable it replaces must stay executable. A new file takes the source's.
+mode_t ModeForCopy(mode_t sourceMode, const std::string& target)
+{
+    struct stat replaced {};
+    const mode_t mode = stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode) ? replaced.st_mode : sourceMode;
+    return mode & 07777;
+}
+
+bool IsAsciiLetterOrDigit(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The target name whose copy left this entry name, or empty when it is no such leftover.
+std::string CopiedName(const std::string& entry)
+{
+    const std::size_t fixed = 1 + kCopyMarker.size() + kUniqueLength;
+    if (entry.size() <= fixed || entry[0] != '.')
+        return std::string();
+    const std::size_t unique = entry.size() - kUniqueLength;
+    const std::size_t marker = unique - kCopyMarker.size();
+    if (entry.compare(marker, kCopyMarker.size(), kCopyMarker) != 0 ||
+        !std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(unique), entry.end(), IsAsciiLetterOrDigit))
+        return std::string();
+    return entry.substr(1, marker - 1);
+}
+
+void RemoveLeftoversIn(const std::string& folder, const std::set<std::string>& names)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder), error)) {
+        const std::string copied = CopiedName(entry.path().filename().string());
+        std::error_code statusError;
+        if (!copied.empty() && names.count(copied) != 0 &&
+            std::filesystem::is_regular_file(std::filesystem::symlink_status(entry.path(), statusError)))
+            unlink(entry.path().c_str());
+    }
 }
 
 bool IsRealFolder(const std::filesystem::path& path)
@@ -162,13 +218,26 @@ bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error)
         error = errno;
         return false;
     }
-    const bool copied = CopyContents(source.Get(), copy.Get()) && fchmod(copy.Get(), status.st_mode & 07777) == 0 &&
-                        fsync(copy.Get()) == 0 && rename(temporary.c_str(), target.c_str()) == 0;
+    const bool copied = CopyContents(source.Get(), copy.Get()) &&
+                        fchmod(copy.Get(), ModeForCopy(status.st_mode, target)) == 0 && fsync(copy.Get()) == 0 &&
+                        rename(temporary.c_str(), target.c_str()) == 0;
     if (!copied) {
         error = errno;
         unlink(temporary.c_str());
     }
     return copied;
+}
+
+void RemoveCopyLeftovers(const std::vector<std::wstring>& targets)
+{
+    std::map<std::string, std::set<std::string>> namesByFolder;
+    for (const std::wstring& target : targets) {
+        const auto [folder, name] = SplitFolder(NativePath(target));
+        if (!folder.empty() && !name.empty())
+            namesByFolder[folder].insert(name);
+    }
+    for (const auto& [folder, names] : namesByFolder)
+        RemoveLeftoversIn(folder, names);
 }
 
 bool RenamePath(const std::wstring& from, const std::wstring& to)

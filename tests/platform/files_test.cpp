@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -18,21 +19,28 @@ using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 namespace fs = std::filesystem;
 
-TEST(CopyFileOver, ReplacesTheTargetWithTheSourceBytesAndPermissions)
+TEST(CopyFileOver, ReplacesTheTargetsBytesAndKeepsItsPermissions)
 {
     TempDir temp;
     const auto source = temp.Path() / "new.bin";
     const auto target = temp.Path() / "sub" / "\xE6\x9B\xB4.bin";
     fs::create_directories(target.parent_path());
     WriteFileBytes(source, std::string("\x00\x01zz", 4) + std::string(200000, 'q'));
-    fs::permissions(source, fs::perms::owner_all);
+    fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
     WriteFileBytes(target, "old and longer than nothing");
+    fs::permissions(target, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 
     ASSERT_TRUE(platform::CopyFileOver(WidePath(source), platform::WideFromUtf8(target.string())));
     EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(source));
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec)
+        << "an updated program stays executable";
     // No temporary file is left beside the target.
     EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), fs::directory_iterator()), 1);
+
+    // A new file takes the source's permissions.
+    fs::permissions(source, fs::perms::owner_all);
+    ASSERT_TRUE(platform::CopyFileOver(WidePath(source), WidePath(temp.Path() / "sub" / "new.bin")));
+    EXPECT_EQ(fs::status(temp.Path() / "sub" / "new.bin").permissions(), fs::perms::owner_all);
 }
 
 TEST(CopyFileOver, MissingSourceOrFolderLeavesTheTargetAlone)
@@ -46,6 +54,35 @@ TEST(CopyFileOver, MissingSourceOrFolderLeavesTheTargetAlone)
     EXPECT_EQ(ReadFileBytes(target), "keep");
     EXPECT_FALSE(platform::CopyFileOver(WidePath(target), WidePath(temp.Path() / "no" / "such" / "x")));
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2);
+}
+
+// A copy killed half-way leaves its temporary file beside the target.
+TEST(RemoveCopyLeftovers, DeletesOnlyTheTemporaryFilesOfTheGivenTargets)
+{
+    TempDir temp;
+    const auto data = temp.Path() / "data";
+    fs::create_directories(data / ".b.pak.copy-Folder");
+    const std::vector<std::string> leftovers = {".a.pak.copy-x1Y2z3", ".b.pak.copy-000000",
+                                                ".\xE6\x9B\xB4 x.bin.copy-AbCdEf"};
+    const std::vector<std::string> others = {"a.pak",          ".a.pak.copy-x1Y2z",  ".a.pak.copy-x1Y2z3.old",
+                                             ".a.pak.copy-x1-2z3", "a.pak.copy-x1Y2z3", ".c.pak.copy-x1Y2z3",
+                                             ".a.pak.new",     ".copy-x1Y2z3",       ".A.PAK.copy-x1Y2z3"};
+    for (const auto& name : leftovers)
+        WriteFileBytes(data / name, "half a copy");
+    for (const auto& name : others)
+        WriteFileBytes(data / name, "someone's");
+    fs::create_symlink(data / "a.pak", data / ".a.pak.copy-Link00");
+    WriteFileBytes(temp.Path() / ".a.pak.copy-x1Y2z3", "another folder's");
+
+    platform::RemoveCopyLeftovers({WidePath(data / "a.pak"), WidePath(data / "b.pak"),
+                                   WidePath(data / "\xE6\x9B\xB4 x.bin"), WidePath(temp.Path() / "no" / "x")});
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(fs::exists(data / name)) << name;
+    for (const auto& name : others)
+        EXPECT_EQ(ReadFileBytes(data / name), "someone's") << name;
+    EXPECT_TRUE(fs::is_directory(data / ".b.pak.copy-Folder"));
+    EXPECT_TRUE(fs::is_symlink(data / ".a.pak.copy-Link00"));
+    EXPECT_TRUE(fs::exists(temp.Path() / ".a.pak.copy-x1Y2z3"));
 }
 
 TEST(FileSize, MeasuresFilesAndRefusesFoldersAndMissingPaths)

@@ -54,6 +54,8 @@ void StartWithoutUpdate()
 void CUpdater::RunUpdateMode()
 {
     RecoverInterruptedInstallation();
+    RemoveInterruptedCopies();
+    FinishInterruptedListReplacement();
     UpdateType type = UPDATE_NONE;
     StartSplashDialogThread();
     const bool checked = CheckForUpdate(type);

@@ -14,6 +14,7 @@
 #include "vexa/download/TransferOptions.h"
 #include "vexa/install/FileList.h"
 #include "vexa/install/Md5.h"
+#include "vexa/install/SelfUpdateEntry.h"
 
 #include <curl/curl.h>
 
@@ -116,7 +117,7 @@ bool DownloadEntry(CURL* curl, const CFileListInfo& entry, const std::wstring& b
     const std::wstring name = entry.GetFileName();
     WriteLog(L"正在下载文件 %s ...", name.c_str());
     const std::wstring url = baseUrl + name;
-    const std::wstring localPath = localBase + name;
+    const std::wstring localPath = localBase + DownloadedName(name);
     EnsurePathDir(localPath);
 
     std::FILE* file = platform::OpenFileStream(localPath, "ab+");

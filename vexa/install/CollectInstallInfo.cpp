@@ -26,7 +26,7 @@ bool CollectInstallInfo(InstallSet& installSet)
     std::vector<std::wstring> lines;
     for (const CFileListInfo& entry : downloaded) {
         if (IsSelfUpdateEntry(entry.GetFileName()))
-            lines.push_back(EntryBaseName(entry.GetFileName()));
+            lines.push_back(SelfUpdateName(entry.GetFileName()));
         else
             installSet.push_back(entry);
     }

@@ -4,14 +4,118 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <tuple>
 
 using namespace update_mode_testing;
 
-// A forced update of a dozen files killed with SIGKILL after a given time, then run
-// again to its end: the tree must then be the new version by digest.
-class KilledUpdateTest : public UpdateModeTest, public ::testing::WithParamInterface<int> {
+namespace {
+
+// The hand-over file as the updater writes it: CR CR LF line ends.
+std::string HandOverFile(const std::string& version, const std::string& name)
+{
+    return version + "\r\r\n" + name + "\r\r\n";
+}
+
+TEST_F(UpdateModeTest, HandOverLeftPendingByAKilledRunIsFinishedByTheNextRun)
+{
+    // A run killed after it installed 1.1.0 but before it started the client: the
+    // new updater waits in the temporary folder, named by "needupdate.txt".
+    const std::string updater = ReadFileBytes(tree.Program()) + "\n1.1.0\n";
+    const VersionFiles newest = {{"/a.txt", "new a"}, {"/keep.txt", "same"}, {"/vexa/vexa", updater}};
+    Publish("1.1.0", newest);
+    WriteVersionFiles(tree.Root(), {{"/a.txt", "new a"}});
+    WriteVersionFiles(VersionDownload(), {{"/a.txt", "new a"}, {"/vexa/vexa", updater}});
+    fs::copy_file(VersionSite() / "vexa" / "filelist.xml", VersionDownload() / "vexa" / "filelist.xml");
+    fs::copy_file(VersionSite() / "vexa" / "filelist.xml", tree.ModuleFolder() / "filelist.xml",
+                  fs::copy_options::overwrite_existing);
+    WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config("1.1.0", "1.1.0"));
+    WriteFileBytes(tree.ModuleFolder() / "needupdate.txt", HandOverFile("1.1.0", "vexa"));
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(Logged(L"当前版本是最新版本，不需要更新!"));
+    EXPECT_EQ(Client(), "-updatevexa: 1.1.0: vexa\n");
+    EXPECT_EQ(DifferingFiles(tree.Root(), newest), "");
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "needupdate.txt"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
+
+    // Finished: the run after that starts the client normally.
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(2), "-updatevexa: 1.1.0: vexa\n-onlymain: started\n");
+}
+
+TEST_F(UpdateModeTest, ListLeftOutByARunKilledAfterTheConfigurationIsPutInPlaceByTheNextRun)
+{
+    const VersionFiles newest = {{"/a.txt", "new a"}, {"/keep.txt", "same"}};
+    Publish("1.1.0", newest);
+    WriteVersionFiles(tree.Root(), newest);
+    WriteVersionFiles(VersionDownload(), {{"/a.txt", "new a"}});
+    ASSERT_TRUE(WriteVersionList(VersionDownload(), {{"/a.txt", "new a"}}, tree.ModuleFolder() / "temp_downloadInfo.xml"));
+    fs::create_directories(VersionDownload() / "vexa");
+    fs::copy_file(VersionSite() / "vexa" / "filelist.xml", VersionDownload() / "vexa" / "filelist.xml");
+    // The installed list without the file of the run, the new configuration in place.
+    ASSERT_TRUE(WriteVersionList(tree.Root(), {{"/keep.txt", "same"}}, tree.ModuleFolder() / "filelist.xml"));
+    WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config("1.1.0", "1.1.0"));
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(Logged(L"当前版本是最新版本，不需要更新!"));
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "filelist.xml"),
+              ReadFileBytes(VersionSite() / "vexa" / "filelist.xml"));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
+}
+
+TEST_F(UpdateModeTest, HandOverFileWithoutItsFilesIsNoPendingHandOver)
+{
+    server.Publish("MOXUpdate/MOX/vexa.xml", Config("1.0.0", "0.0.0"));
+    WriteFileBytes(tree.ModuleFolder() / "needupdate.txt", HandOverFile("1.0.0", "vexa"));
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
+}
+
+// A run killed while it copied leaves the copy's hidden temporary file beside the
+// target (and in the backup, whose files the recovery moves back beside theirs).
+TEST_F(UpdateModeTest, CopiesLeftHalfWayByAKilledRunAreDeletedAndNothingElse)
+{
+    const VersionFiles newest = {{"/a.txt", "new a"}, {"/data/n.pak", "new n"}, {"/keep.txt", "same"}};
+    const VersionFiles changed = {{"/a.txt", "new a"}, {"/data/n.pak", "new n"}};
+    Publish("1.1.0", newest);
+    WriteVersionFiles(VersionDownload(), changed);
+    ASSERT_TRUE(WriteVersionList(VersionDownload(), changed, tree.ModuleFolder() / "temp_downloadInfo.xml"));
+    // Killed while installing "/data/n.pak": "/a.txt" replaced, its backup saved.
+    WriteVersionFiles(tree.ModuleFolder() / "backup", {{"/a.txt", "old a"}, {"/.a.txt.copy-Bk0001", "old"}});
+    WriteVersionFiles(tree.Root(), {{"/a.txt", "new a"}, {"/data/.n.pak.copy-x1Y2z3", "new"}});
+    const std::vector<fs::path> leftovers = {tree.Root() / ".a.txt.copy-Bk0001", tree.Root() / "data" / ".n.pak.copy-x1Y2z3",
+                                             tree.ModuleFolder() / ".vexa.xml.copy-AAAAAA",
+                                             tree.ModuleFolder() / ".filelist.xml.copy-000000",
+                                             tree.ModuleFolder() / ".vexa.copy-q9Q9q9"};
+    const std::vector<fs::path> others = {tree.Root() / ".keep.txt.copy-x1Y2z3", tree.Root() / ".a.txt.copy-x1Y2z",
+                                          tree.Root() / "data" / ".n.pak.copy-x1Y2z3.txt",
+                                          tree.ModuleFolder() / ".notes.copy-AAAAAA"};
+    for (const fs::path& path : leftovers)
+        WriteFileBytes(path, "half a copy");
+    for (const fs::path& path : others)
+        WriteFileBytes(path, "the player's");
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(Logged(L"发现未完成的安装,开始回滚"));
+    EXPECT_EQ(DifferingFiles(tree.Root(), newest), "");
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    for (const fs::path& path : leftovers)
+        EXPECT_FALSE(fs::exists(path)) << path;
+    for (const fs::path& path : others)
+        EXPECT_EQ(ReadFileBytes(path), "the player's") << path;
+}
+
+}  // namespace
+
+// A forced update of a dozen files, with or without a new updater, killed with
+// SIGKILL after a given time, then run again to its end: the tree must then be the
+// new version by digest, the new updater in place once the client finished the
+// hand-over.
+class KilledUpdateTest : public UpdateModeTest, public ::testing::WithParamInterface<std::tuple<int, bool>> {
 protected:
-    void KillAfterThenRerun(int milliseconds)
+    void KillAfterThenRerun(int milliseconds, bool withUpdater)
     {
         VersionFiles older;
         VersionFiles newest;
@@ -21,40 +125,53 @@ protected:
             newest[name] = i < 10 ? "new " + std::to_string(i) + std::string(4096, 'x') : older[name];
         }
         newest["/data/added.pak"] = "added";
+        if (withUpdater)
+            newest["/vexa/vexa"] = ReadFileBytes(tree.Program()) + "\n1.1.0\n";
         WriteVersionFiles(tree.Root(), older);
         ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
         Publish("1.1.0", newest);
 
-        ChildOptions options;
-        options.arguments = {"update"};
-        options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
-                               {"VEXA_UI", "script"},
-                               {"VEXA_UI_LOG", (scratch.Path() / "killed.jsonl").string()}};
-        ChildProcess killed(tree.Program().string(), options);
+        WriteFileBytes(scratch.Path() / "ui.script", "");
+        ChildProcess killed(tree.Program().string(), UpdateOptions("killed.jsonl"));
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
         killed.Kill(SIGKILL);
         killed.Wait();
 
-        EXPECT_EQ(RunUpdate(), 0);
-        EXPECT_EQ(DifferingFiles(tree.Root(), newest), "") << "killed after " << milliseconds << " ms";
-        EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.1.0", "1.1.0"));
-        EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "backup"));
+        const std::string moment = "killed after " + std::to_string(milliseconds) + " ms";
+        EXPECT_EQ(RunUpdate(), 0) << moment;
+        EXPECT_TRUE(ClientReported(withUpdater ? "-updatevexa: 1.1.0: vexa" : "-onlymain: started"))
+            << moment << "\n" << ReadFileBytes(ClientLog());
+        std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(DifferingFiles(tree.Root(), newest), "") << moment;
+        EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.1.0", "1.1.0")) << moment;
+        EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "filelist.xml"),
+                  ReadFileBytes(VersionSite() / "vexa" / "filelist.xml"))
+            << moment;
+        for (const char* gone : {"backup", "needupdate.txt", "tempDownload"})
+            EXPECT_FALSE(fs::exists(tree.ModuleFolder() / gone)) << gone << ", " << moment;
     }
 };
 
 // Spread over the check, the download, the installation and the list replacement.
-INSTANTIATE_TEST_SUITE_P(Moments, KilledUpdateTest, ::testing::Values(300, 1200, 2500, 4000, 5500, 7000));
+INSTANTIATE_TEST_SUITE_P(Moments, KilledUpdateTest,
+                         ::testing::Combine(::testing::Values(300, 1200, 2500, 4000, 5500, 7000), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<int, bool>>& info) {
+                             return "After" + std::to_string(std::get<0>(info.param)) + "ms" +
+                                    (std::get<1>(info.param) ? "WithNewUpdater" : "");
+                         });
 
 TEST_P(KilledUpdateTest, NextRunReachesTheNewVersion)
 {
-    KillAfterThenRerun(GetParam());
+    KillAfterThenRerun(std::get<0>(GetParam()), std::get<1>(GetParam()));
 }
 
-// bench/crash_points.sh runs this at random moments: VEXA_CRASH_KILL_MS names one.
+// bench/crash_points.sh runs this at random moments: VEXA_CRASH_KILL_MS names one,
+// VEXA_CRASH_WITH_UPDATER=1 puts a new updater into the update.
 TEST_F(KilledUpdateTest, KilledAtTheMomentFromTheEnvironment)
 {
     const char* moment = std::getenv("VEXA_CRASH_KILL_MS");
     if (!moment)
         GTEST_SKIP() << "VEXA_CRASH_KILL_MS is not set";
-    KillAfterThenRerun(std::atoi(moment));
+    const char* withUpdater = std::getenv("VEXA_CRASH_WITH_UPDATER");
+    KillAfterThenRerun(std::atoi(moment), withUpdater && std::string(withUpdater) == "1");
 }

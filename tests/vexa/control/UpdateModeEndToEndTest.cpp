@@ -12,9 +12,12 @@ using testing_support::RunVexaSign;
 
 TEST_F(UpdateModeTest, ForcedUpdateInstallsChangedFilesAndHandsTheUpdaterToTheClient)
 {
-    // The new updater: the same program with a different digest.
+    // The new client and updater: the same programs with other digests.
     const std::string updater = ReadFileBytes(tree.Program()) + "\n1.1.0\n";
-    const VersionFiles newest = {{"/a.txt", "new a"}, {"/data/n.pak", "new n"}, {"/keep.txt", "same"},
+    const VersionFiles newest = {{"/a.txt", "new a"},
+                                 {"/data/n.pak", "new n"},
+                                 {"/keep.txt", "same"},
+                                 {"/mox.exe", ReadFileBytes(kSampleClient) + "\n1.1.0\n"},
                                  {"/vexa/vexa", updater}};
     Publish("1.1.0", newest);
 
@@ -29,6 +32,28 @@ TEST_F(UpdateModeTest, ForcedUpdateInstallsChangedFilesAndHandsTheUpdaterToTheCl
     EXPECT_TRUE(Logged(L"检测到有更新需要强制升级"));
     EXPECT_TRUE(InTranscript(R"({"event":"dialog","dialog":109,"action":"end","result":0})"));
     EXPECT_EQ(ReadFileBytes(scratch.Path() / "ui.jsonl").find("messagebox"), std::string::npos) << "no question";
+
+    // Both new programs kept the permissions of those they replaced: they run.
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(2), "-updatevexa: 1.1.0: vexa\n-onlymain: started\n");
+}
+
+// Self-update entries are matched ignoring case, and the file system tells cases apart:
+// whatever case the list writes, the new updater is handed over as the updater's file.
+TEST_F(UpdateModeTest, SelfUpdateEntryInOtherLetterCaseReplacesTheUpdatersOwnFile)
+{
+    const std::string updater = ReadFileBytes(tree.Program()) + "\n1.1.0\n";
+    Publish("1.1.0", {{"/a.txt", "new a"}, {"/keep.txt", "same"}, {"/VEXA/VEXA", updater}});
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(Client(), "-updatevexa: 1.1.0: vexa\n");
+    EXPECT_EQ(ReadFileBytes(tree.Program()), updater);
+    EXPECT_EQ(ReadFileBytes(tree.Root() / "a.txt"), "new a");
+    EXPECT_FALSE(fs::exists(tree.Root() / "VEXA"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "needupdate.txt"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "filelist.xml"),
+              ReadFileBytes(VersionSite() / "vexa" / "filelist.xml"));
 }
 
 TEST_F(UpdateModeTest, DeclinedOptionalUpdateStartsTheInstalledClientAndKeepsTheDownloadFolder)

@@ -107,6 +107,17 @@ protected:
         std::this_thread::sleep_for(200ms);
         return ReadFileBytes(ClientLog());
     }
+    // True once the started programs have reported the line, within a minute.
+    bool ClientReported(const std::string& line) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (("\n" + ReadFileBytes(ClientLog())).find("\n" + line + "\n") == std::string::npos) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    }
     std::string Transcript() const { return ReadFileBytes(scratch.Path() / "ui.jsonl"); }
     bool InTranscript(const std::string& event) const { return Transcript().find(event + "\n") != std::string::npos; }
     // True when the events are in the transcript in this order.
