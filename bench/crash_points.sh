@@ -11,7 +11,8 @@ failed=0
 for point in $(seq "$count"); do
   moment=$((RANDOM % 8000))
   updater=$((point % 2))
-  what="killed after $moment ms$([ "$updater" = 1 ] && echo ', with a new updater')"
+  what="killed after $moment ms"
+  if [ "$updater" = 1 ]; then what="$what, with a new updater"; fi
   if VEXA_CRASH_KILL_MS=$moment VEXA_CRASH_WITH_UPDATER=$updater "$build/bin/vexa_control_tests" \
        --gtest_filter='KilledUpdateTest.KilledAtTheMomentFromTheEnvironment' >"${TMPDIR:-/tmp}/crash_point.$$.log" 2>&1; then
     echo "$what: healed"

@@ -149,6 +149,8 @@ protected:
             << moment;
         for (const char* gone : {"backup", "needupdate.txt", "tempDownload"})
             EXPECT_FALSE(fs::exists(tree.ModuleFolder() / gone)) << gone << ", " << moment;
+        for (const auto& entry : fs::recursive_directory_iterator(tree.Root()))
+            EXPECT_EQ(entry.path().filename().string().find(".copy-"), std::string::npos) << entry.path() << ", " << moment;
     }
 };
 
