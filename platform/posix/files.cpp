@@ -88,8 +88,8 @@ std::string TemporaryPatternBeside(const std::string& target)
 mode_t ModeForCopy(mode_t sourceMode, const std::string& target)
 {
     struct stat replaced {};
-    const mode_t mode = stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode) ? replaced.st_mode : sourceMode;
-    return mode & 07777;
+    const bool replacing = stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+    return (replacing ? replaced.st_mode : sourceMode) & 07777;
 }
 
 bool IsAsciiLetterOrDigit(char c)

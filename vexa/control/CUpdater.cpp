@@ -53,9 +53,7 @@ void StartWithoutUpdate()
 
 void CUpdater::RunUpdateMode()
 {
-    RecoverInterruptedInstallation();
-    RemoveInterruptedCopies();
-    FinishInterruptedListReplacement();
+    HealInterruptedRun();
     UpdateType type = UPDATE_NONE;
     StartSplashDialogThread();
     const bool checked = CheckForUpdate(type);

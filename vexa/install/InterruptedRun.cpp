@@ -30,8 +30,6 @@ std::vector<std::wstring> CopyTargets()
     return targets;
 }
 
-}  // namespace
-
 void RecoverInterruptedInstallation()
 {
     if (!FileExists(GetBackupFolder()))
@@ -40,17 +38,24 @@ void RecoverInterruptedInstallation()
     RollbackFromBackup();
 }
 
-void RemoveInterruptedCopies()
-{
-    platform::RemoveCopyLeftovers(CopyTargets());
-}
-
 void FinishInterruptedListReplacement()
 {
     const std::wstring installedVersionList =
         GetTempDownloadFolder() + GetUpdateConfig().GetInstalledVersion() + L"/vexa/filelist.xml";
-    if (FileExists(GetDownloadInfoPath()) && FileExists(installedVersionList))
+    if (FileExists(installedVersionList))
         platform::CopyFileOver(installedVersionList, GetLocalFileListPath());
+}
+
+}  // namespace
+
+void HealInterruptedRun()
+{
+    RecoverInterruptedInstallation();
+    platform::RemoveCopyLeftovers(CopyTargets());
+    if (!FileExists(GetDownloadInfoPath()))
+        return;
+    FinishInterruptedListReplacement();
+    DeleteDownloadInfoFile();
 }
 
 bool IsHandOverPending()

@@ -1,23 +1,20 @@
 #pragma once
 
-// A run killed during the installation leaves "backup/" behind: the old files are
-// moved back, so the tree is the installed version again before anything starts
-// the client. Nothing happens when there is no backup folder.
-void RecoverInterruptedInstallation();
-
-// A run killed in the middle of a copy leaves the copy's hidden temporary file beside
-// its target. Those of the targets an update run copies to (the files named by the
-// download info file a killed run left, the installed list and configuration, the
-// updater's own files) are deleted; nothing else is touched. Call it after the
-// recovery, which moves the backup's leftovers beside their targets.
-void RemoveInterruptedCopies();
-
-// A run killed after it put the new "vexa.xml" in place but before the new list
-// leaves the installed list without the files of that run, and the next check finds
-// no update to put it right. When the download info file and the installed
-// version's new list are still there, the list goes into place now; in any other
-// state this copies the list the installed version already has.
-void FinishInterruptedListReplacement();
+// Puts right what a run killed at any moment left, before anything else happens:
+// - "backup/" is left only by a run killed during the installation: the old files
+//   are moved back, so the tree is the installed version again;
+// - a copy killed half-way leaves its hidden temporary file beside its target (or in
+//   the backup, which was just moved back): those of the targets an update copies to
+//   are deleted (the files a leftover download info file names, the installed list
+//   and configuration, the updater's own files, which the client's hand-over
+//   replaces), nothing else;
+// - a run killed after it put the new "vexa.xml" in place but before the new list
+//   left the installed list without its files, and the check will find no update to
+//   put that right: the installed version's list, still in the temporary download
+//   folder, goes into place (in any other state this is the list already there);
+// - the download info file, which named what to put right, is deleted: only an
+//   update run that did not end leaves it, and the next download set writes it anew.
+void HealInterruptedRun();
 
 // True when an update brought the updater's own files and the client has not taken
 // them yet: "needupdate.txt" is there and so is the installed version's download

@@ -49,7 +49,8 @@ TEST_F(UpdateModeTest, ListLeftOutByARunKilledAfterTheConfigurationIsPutInPlaceB
     Publish("1.1.0", newest);
     WriteVersionFiles(tree.Root(), newest);
     WriteVersionFiles(VersionDownload(), {{"/a.txt", "new a"}});
-    ASSERT_TRUE(WriteVersionList(VersionDownload(), {{"/a.txt", "new a"}}, tree.ModuleFolder() / "temp_downloadInfo.xml"));
+    ASSERT_TRUE(
+        WriteVersionList(VersionDownload(), {{"/a.txt", "new a"}}, tree.ModuleFolder() / "temp_downloadInfo.xml"));
     fs::create_directories(VersionDownload() / "vexa");
     fs::copy_file(VersionSite() / "vexa" / "filelist.xml", VersionDownload() / "vexa" / "filelist.xml");
     // The installed list without the file of the run, the new configuration in place.
@@ -62,6 +63,7 @@ TEST_F(UpdateModeTest, ListLeftOutByARunKilledAfterTheConfigurationIsPutInPlaceB
               ReadFileBytes(VersionSite() / "vexa" / "filelist.xml"));
     EXPECT_EQ(Client(), "-onlymain: started\n");
     EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "temp_downloadInfo.xml"));
 }
 
 TEST_F(UpdateModeTest, HandOverFileWithoutItsFilesIsNoPendingHandOver)
@@ -85,7 +87,8 @@ TEST_F(UpdateModeTest, CopiesLeftHalfWayByAKilledRunAreDeletedAndNothingElse)
     // Killed while installing "/data/n.pak": "/a.txt" replaced, its backup saved.
     WriteVersionFiles(tree.ModuleFolder() / "backup", {{"/a.txt", "old a"}, {"/.a.txt.copy-Bk0001", "old"}});
     WriteVersionFiles(tree.Root(), {{"/a.txt", "new a"}, {"/data/.n.pak.copy-x1Y2z3", "new"}});
-    const std::vector<fs::path> leftovers = {tree.Root() / ".a.txt.copy-Bk0001", tree.Root() / "data" / ".n.pak.copy-x1Y2z3",
+    const std::vector<fs::path> leftovers = {tree.Root() / ".a.txt.copy-Bk0001",
+                                             tree.Root() / "data" / ".n.pak.copy-x1Y2z3",
                                              tree.ModuleFolder() / ".vexa.xml.copy-AAAAAA",
                                              tree.ModuleFolder() / ".filelist.xml.copy-000000",
                                              tree.ModuleFolder() / ".vexa.copy-q9Q9q9"};
@@ -150,7 +153,8 @@ protected:
         for (const char* gone : {"backup", "needupdate.txt", "tempDownload"})
             EXPECT_FALSE(fs::exists(tree.ModuleFolder() / gone)) << gone << ", " << moment;
         for (const auto& entry : fs::recursive_directory_iterator(tree.Root()))
-            EXPECT_EQ(entry.path().filename().string().find(".copy-"), std::string::npos) << entry.path() << ", " << moment;
+            EXPECT_EQ(entry.path().filename().string().find(".copy-"), std::string::npos)
+                << entry.path() << ", " << moment;
     }
 };
 
