@@ -12,12 +12,7 @@ CFileListInfo PublishedEntry(const std::string& fileName, const std::string& byt
     Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     Md5Digest digest;
     Md5Final(context, digest);
-    std::wstring hex;
-    for (unsigned char byte : digest) {
-        hex += L"0123456789abcdef"[byte >> 4];
-        hex += L"0123456789abcdef"[byte & 15];
-    }
-    return CFileListInfo(platform::WideFromUtf8(fileName), hex, static_cast<std::int64_t>(bytes.size()));
+    return CFileListInfo(platform::WideFromUtf8(fileName), Md5Hex(digest), static_cast<std::int64_t>(bytes.size()));
 }
 
 std::string PatternBytes(std::size_t size, char seed)

@@ -123,18 +123,6 @@ void Wipe(void* memory, std::size_t size)
         *bytes++ = 0;
 }
 
-std::wstring HexDigits(const Md5Digest& digest)
-{
-    static const wchar_t digits[] = L"0123456789abcdef";
-    std::wstring text;
-    text.reserve(2 * digest.size());
-    for (unsigned char byte : digest) {
-        text += digits[byte >> 4];
-        text += digits[byte & 0x0f];
-    }
-    return text;
-}
-
 }  // namespace
 
 void Md5Init(Md5Context& context)
@@ -187,6 +175,18 @@ void Md5Final(Md5Context& context, Md5Digest& digest)
     Wipe(&context, sizeof context);
 }
 
+std::wstring Md5Hex(const Md5Digest& digest)
+{
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring text;
+    text.reserve(2 * digest.size());
+    for (unsigned char byte : digest) {
+        text += digits[byte >> 4];
+        text += digits[byte & 0x0f];
+    }
+    return text;
+}
+
 std::wstring FileMd5Hex(const std::wstring& path)
 {
     platform::CFileReader file;
@@ -212,5 +212,5 @@ std::wstring FileMd5Hex(const std::wstring& path)
     }
     Md5Digest digest;
     Md5Final(context, digest);
-    return HexDigits(digest);
+    return Md5Hex(digest);
 }

@@ -18,6 +18,9 @@ void Md5Update(Md5Context& context, const unsigned char* bytes, std::size_t coun
 // Pads, appends the bit count, hands out the digest and wipes the context.
 void Md5Final(Md5Context& context, Md5Digest& digest);
 
+// The digest as 32 lowercase hexadecimal digits.
+std::wstring Md5Hex(const Md5Digest& digest);
+
 // Digest of a file's bytes as 32 lowercase hexadecimal digits; empty when the
 // file cannot be opened or a read fails part way.
 std::wstring FileMd5Hex(const std::wstring& path);
