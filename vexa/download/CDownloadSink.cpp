@@ -35,6 +35,9 @@ void CDownloadSink::Decide()
             if (!platform::TruncateFileStream(file_))
                 state_ = State::WriteFailed;
         }
+        digestCoversFile_ = digesting_ && fileSize_ == 0 && state_ == State::Writing;
+        if (digestCoversFile_)
+            Md5Init(digest_);
     } else if (status_ == kRangeNotSatisfiable && ranged && accept416_) {
         state_ = State::StoppedEarly;
     } else {
@@ -51,6 +54,8 @@ std::size_t CDownloadSink::Write(const char* data, std::size_t bytes)
     const std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, sizeCap_ - fileSize_));
     const std::size_t written = std::fwrite(data, 1, room, file_);
     fileSize_ += written;
+    if (digestCoversFile_)
+        Md5Update(digest_, reinterpret_cast<const unsigned char*>(data), written);
     if (written < room)
         state_ = State::WriteFailed;
     else if (room < bytes)
@@ -62,6 +67,21 @@ void CDownloadSink::Finish()
 {
     if (state_ == State::Undecided)
         Decide();
+}
+
+void CDownloadSink::DigestWrites()
+{
+    digesting_ = true;
+}
+
+std::wstring CDownloadSink::WholeFileMd5Hex()
+{
+    if (!digestCoversFile_ || state_ == State::WriteFailed)
+        return std::wstring();
+    digestCoversFile_ = false;
+    Md5Digest digest;
+    Md5Final(digest_, digest);
+    return Md5Hex(digest);
 }
 
 std::size_t WriteToFile(void* data, std::size_t size, std::size_t count, void* sink)

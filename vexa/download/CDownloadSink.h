@@ -5,6 +5,10 @@
 
 #include <curl/curl.h>
 
+#include <string>
+
+#include "vexa/install/Md5.h"
+
 // Where the body of one answer goes. Only answers that carry the file reach the
 // local file: a 200 to a ranged request starts the file afresh, anything that is
 // not a success is refused unwritten, so a partial file is never spoiled by an
@@ -37,6 +41,14 @@ public:
     // Decides for an answer whose body never came; call after the transfer.
     void Finish();
 
+    // Also digests what is written; call before the transfer.
+    void DigestWrites();
+    // After the transfer, when digesting was asked for and every byte of the local file
+    // came through this sink (it was empty, or restarted from its first byte): the
+    // file's digest as 32 lowercase hexadecimal digits, so it need not be read back.
+    // Empty otherwise. Valid once the file is flushed; call at most once.
+    std::wstring WholeFileMd5Hex();
+
     State GetState() const { return state_; }
     long GetStatus() const { return status_; }
     std::FILE* GetFile() const { return file_; }
@@ -52,6 +64,9 @@ private:
     std::uint64_t fileSize_;
     State state_ = State::Undecided;
     long status_ = 0;
+    bool digesting_ = false;
+    bool digestCoversFile_ = false;
+    Md5Context digest_;
 };
 
 // libcurl's write function: no bytes at all once the user cancelled the download

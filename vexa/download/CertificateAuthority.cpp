@@ -3,12 +3,17 @@
 #include "platform/files.h"
 #include "vexa/control/ModuleFolders.h"
 
-void ApplyCertificateAuthority(CURL* curl)
+std::string FindCertificateAuthority()
 {
     const std::wstring authority = GetCertificateAuthorityPath();
-    if (!platform::FileExists(authority))
+    return platform::FileExists(authority) ? platform::NativePath(authority) : std::string();
+}
+
+void ApplyCertificateAuthority(CURL* curl, const std::string& authority)
+{
+    if (authority.empty())
         return;
-    // libcurl copies the text, so the temporary may go.
-    curl_easy_setopt(curl, CURLOPT_CAINFO, platform::NativePath(authority).c_str());
+    // libcurl copies the text.
+    curl_easy_setopt(curl, CURLOPT_CAINFO, authority.c_str());
     curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
 }

@@ -63,7 +63,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDi
     CDownloadSink sink(file, curl, size, sizeCap, false);
     SetTargetOptions(curl, url, sink);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    ApplyCertificateAuthority(curl);
+    ApplyCertificateAuthority(curl, FindCertificateAuthority());
     // The dialog thread is not waited for: progress sent before the dialog exists is lost.
     if (showDialog) {
         StartDownloadDialogThread();

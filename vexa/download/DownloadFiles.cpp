@@ -1,6 +1,5 @@
 #include "vexa/download/DownloadFiles.h"
 
-#include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/files.h"
 #include "vexa/control/FileUtils.h"
@@ -19,43 +18,45 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
 constexpr long kConnectTimeoutSeconds = 15;
 constexpr long kNotFound = 404;
-// Lets the dialog record its controls before the first progress message.
-constexpr unsigned kDialogStartMilliseconds = 200;
 
-// The easy handle of the whole set; reset before each file, which keeps its
-// connection cache, so every file after the first reuses the connection.
-class CCurlHandle {
+// What the transfers of the whole set share: one easy handle, reset before each file,
+// which keeps its connection cache, so every file after the first reuses the
+// connection; and the trusted authorities, looked up once.
+class CSetTransfer {
 public:
-    CCurlHandle() : curl_(curl_easy_init()) {}
-    ~CCurlHandle()
+    CSetTransfer() : curl_(curl_easy_init()), authority_(FindCertificateAuthority()) {}
+    ~CSetTransfer()
     {
         if (curl_)
             curl_easy_cleanup(curl_);
     }
-    CCurlHandle(const CCurlHandle&) = delete;
-    CCurlHandle& operator=(const CCurlHandle&) = delete;
+    CSetTransfer(const CSetTransfer&) = delete;
+    CSetTransfer& operator=(const CSetTransfer&) = delete;
 
     CURL* Get() const { return curl_; }
 
+    void SetEntryOptions(const std::wstring& url, CDownloadSink& sink) const
+    {
+        curl_easy_reset(curl_);
+        SetTargetOptions(curl_, url, sink);
+        curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, ProgressInBytes<OnFileProgress>);
+        curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+        ApplyCertificateAuthority(curl_, authority_);
+        SetTransferLimits(curl_);
+        SetReceiveBuffer(curl_);
+    }
+
 private:
     CURL* curl_;
+    std::string authority_;
 };
-
-void SetEntryOptions(CURL* curl, const std::wstring& url, CDownloadSink& sink)
-{
-    curl_easy_reset(curl);
-    SetTargetOptions(curl, url, sink);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ProgressInBytes<OnFileProgress>);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    ApplyCertificateAuthority(curl);
-    SetTransferLimits(curl);
-}
 
 // Our own stops (an acceptable 416, the file at its size) leave the verdict to the
 // digest; a refused answer is reported by its status, anything else by libcurl's code.
@@ -74,14 +75,17 @@ bool ReportTransfer(CURLcode result, const CDownloadSink& sink, const std::wstri
     return false;
 }
 
-// Fetches what the local file lacks. The file is closed on every path.
-bool Transfer(CURL* curl, std::FILE* file, const CFileListInfo& entry, const std::wstring& url,
-              const std::wstring& localPath, std::uint64_t localSize)
+// Fetches what the local file lacks. The file is closed on every path. writtenDigest
+// gets the file's digest when the transfer wrote all of it, else stays empty.
+bool Transfer(const CSetTransfer& transfer, std::FILE* file, const CFileListInfo& entry, const std::wstring& url,
+              const std::wstring& localPath, std::uint64_t localSize, std::wstring& writtenDigest)
 {
+    CURL* curl = transfer.Get();
     const std::uint64_t expected = entry.GetSize() < 0 ? 0 : static_cast<std::uint64_t>(entry.GetSize());
     CDownloadSink sink(file, curl, localSize, expected, true);
+    sink.DigestWrites();
     g_downloadUiState.filePercent = 0;
-    SetEntryOptions(curl, url, sink);
+    transfer.SetEntryOptions(url, sink);
     if (localSize != 0)
         SetResumeRange(curl, localSize);
 
@@ -99,12 +103,12 @@ bool Transfer(CURL* curl, std::FILE* file, const CFileListInfo& entry, const std
         WriteLog(L"无法保存下载文件 %s ...", localPath.c_str());
         return false;
     }
+    writtenDigest = sink.WholeFileMd5Hex();
     return true;
 }
 
-bool DigestMatches(const CFileListInfo& entry, const std::wstring& localPath)
+bool DigestMatches(const CFileListInfo& entry, const std::wstring& localPath, const std::wstring& digest)
 {
-    const std::wstring digest = FileMd5Hex(localPath);
     if (EqualIgnoringCase(digest, entry.GetMd5()))
         return true;
     WriteLog(L"文件 %s 下载失败。OriMd5:%s, NewMd5:%s", localPath.c_str(), entry.GetMd5().c_str(), digest.c_str());
@@ -112,7 +116,8 @@ bool DigestMatches(const CFileListInfo& entry, const std::wstring& localPath)
     return false;
 }
 
-bool DownloadEntry(CURL* curl, const CFileListInfo& entry, const std::wstring& baseUrl, const std::wstring& localBase)
+bool DownloadEntry(const CSetTransfer& transfer, const CFileListInfo& entry, const std::wstring& baseUrl,
+                   const std::wstring& localBase)
 {
     const std::wstring name = entry.GetFileName();
     WriteLog(L"正在下载文件 %s ...", name.c_str());
@@ -127,14 +132,17 @@ bool DownloadEntry(CURL* curl, const CFileListInfo& entry, const std::wstring& b
     }
     const std::uint64_t localSize = LocalFileSize(file);
     const bool needsTransfer = static_cast<std::int64_t>(localSize) < entry.GetSize();
+    std::wstring digest;
     if (needsTransfer) {
-        if (!Transfer(curl, file, entry, url, localPath, localSize))
+        if (!Transfer(transfer, file, entry, url, localPath, localSize, digest))
             return false;
     } else {
         WriteLog(L"文件: %s已存在,不需要下载!", localPath.c_str());
         std::fclose(file);
     }
-    return DigestMatches(entry, localPath);
+    if (digest.empty())
+        digest = FileMd5Hex(localPath);
+    return DigestMatches(entry, localPath, digest);
 }
 
 }  // namespace
@@ -144,17 +152,18 @@ bool DownloadFiles(const CFileList& entries, const std::wstring& baseUrl, const 
     ResetDownloadUiState();
     const int count = static_cast<int>(entries.GetCount());
     WriteLog(L"共有 %d 个文件要下载...", count);
+    // The thread starts once the dialog has recorded its controls, so the first
+    // progress message finds them without a further wait.
     platform::CDialogThread& dialog = StartDownloadFilesDialogThread();
-    platform::SleepMilliseconds(kDialogStartMilliseconds);
 
-    CCurlHandle curl;
-    if (!curl.Get()) {
+    const CSetTransfer transfer;
+    if (!transfer.Get()) {
         WriteLog(L"curl初始化失败");
         return false;
     }
     int done = 1;
     for (const CFileListInfo& entry : entries) {
-        if (!DownloadEntry(curl.Get(), entry, baseUrl, localBase))
+        if (!DownloadEntry(transfer, entry, baseUrl, localBase))
             return false;
         StepOverallProgress(done, count);
         WriteLog(L"文件 %s 下载成功", (localBase + entry.GetFileName()).c_str());

@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::size_t kUrlBufferSize = 512;
 constexpr std::size_t kRangeBufferSize = 255;
+constexpr long kReceiveBufferBytes = 100 * 1024;
 
 void FillUtf8(const std::wstring& text, char* buffer, std::size_t size)
 {
@@ -46,6 +47,11 @@ void SetTransferLimits(CURL* curl)
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
+}
+
+void SetReceiveBuffer(CURL* curl)
+{
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
 }
 
 void SetResumeRange(CURL* curl, std::uint64_t offset)

@@ -36,6 +36,10 @@ void SetTargetOptions(CURL* curl, const std::wstring& url, CDownloadSink& sink);
 // The options that follow the design's own: low-speed abort and redirect cap.
 void SetTransferLimits(CURL* curl);
 
+// Takes the body in blocks of 100 KiB instead of libcurl's 16 KiB: a fast transfer
+// then costs fewer reads, writes and progress calls. Nothing the server sees changes.
+void SetReceiveBuffer(CURL* curl);
+
 // libcurl's progress interface of today hands over byte counts; the progress
 // functions of the dialogs take them as doubles, as its older one did.
 template <int (*Progress)(void*, double, double, double, double)>

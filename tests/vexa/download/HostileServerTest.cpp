@@ -95,6 +95,36 @@ TEST_F(HostileServerTest, RangeNotSatisfiableWritesNothingAndTheDigestDecides)
     EXPECT_EQ(requests.back(), "/f.bin range=-");
 }
 
+// The digest that decides is that of the file as the transfer left it: fetched whole,
+// restarted over stale bytes, or resumed after the bytes it already held.
+TEST_F(HostileServerTest, WrongFileIsReportedWithTheDigestOfWhatItHeld)
+{
+    const auto reported = [this](const std::string& held) {
+        return probe.Logged(L"文件 " + platform::WideFromUtf8(Local("/f.bin")) + L" 下载失败。OriMd5:" +
+                            PublishedEntry("/f.bin", kWhole).GetMd5() +
+                            L", NewMd5:" + PublishedEntry("/f.bin", held).GetMd5());
+    };
+    const std::string fetched = PatternBytes(1000, 'k');
+    server.Answer("/f.bin", {200, fetched, Body::Whole, {}});
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_TRUE(reported(fetched));
+    EXPECT_FALSE(std::filesystem::exists(Local("/f.bin")));
+
+    const std::string restarted = PatternBytes(1000, 'r');
+    server.Answer("/f.bin", {200, restarted, Body::Whole, {}});
+    WriteFileBytes(Local("/f.bin"), "stale");
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_TRUE(reported(restarted));
+
+    HostileReply resumed{200, PatternBytes(1000, 's'), Body::Whole, {}};
+    resumed.ranges = true;
+    server.Answer("/f.bin", resumed);
+    Partial(300);
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_EQ(server.Requests().back(), "/f.bin range=bytes=300-");
+    EXPECT_TRUE(reported(kWhole.substr(0, 300) + resumed.body.substr(300)));
+}
+
 TEST_F(HostileServerTest, ServerErrorWithABodyLeavesThePartialFileAsItWas)
 {
     server.Answer("/f.bin", {500, "<html>Internal Server Error</html>", Body::Whole, {}});
