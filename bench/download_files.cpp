@@ -1,16 +1,16 @@
 // DownloadFiles throughput: every file of one folder of a loopback nginx site
 // through DownloadFiles, digests verified as in an update. bench/download_files.sh
-// publishes the files, starts nginx and times curl on the same URLs in the same run.
+// publishes the files, starts nginx, and times this program and curl the same way,
+// each as a whole process that reads its list of URLs and fetches them.
 //
-// download_files <site folder> <base url> <destination folder>
-// prints "<files> files, <MiB> MiB in <seconds> s"
+// download_files list <site folder> <list file>                      untimed: the list a publisher writes
+// download_files fetch <list file> <base url> <destination folder>   DownloadFiles of that list
 #include "platform/text.h"
 #include "vexa/download/DownloadFiles.h"
 #include "vexa/install/FileList.h"
 #include "vexa/install/Md5.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -18,43 +18,46 @@
 
 namespace {
 
-// The list a publisher would write for the folder, names in sorted order.
-CFileList ListOf(const std::filesystem::path& site, std::uint64_t& bytes)
+// The folder's files in sorted order, each with its digest and size.
+CFileList ListOf(const std::filesystem::path& site)
 {
     std::vector<std::filesystem::path> files;
     for (const auto& item : std::filesystem::directory_iterator(site))
         files.push_back(item.path());
     std::sort(files.begin(), files.end());
     CFileList list;
-    bytes = 0;
     for (const auto& file : files) {
         const std::wstring path = platform::WideFromUtf8(file.string());
-        const auto size = std::filesystem::file_size(file);
-        bytes += size;
         list.Add(CFileListInfo(L"/" + platform::WideFromUtf8(file.filename().string()), FileMd5Hex(path),
-                               static_cast<std::int64_t>(size)));
+                               static_cast<std::int64_t>(std::filesystem::file_size(file))));
     }
     return list;
+}
+
+int Fetch(const char* listFile, const char* baseUrl, const char* destination)
+{
+    CFileList list;
+    if (!LoadFileList(platform::WideFromUtf8(listFile), list) || list.GetCount() == 0) {
+        std::fprintf(stderr, "no list in %s\n", listFile);
+        return 1;
+    }
+    if (!DownloadFiles(list, platform::WideFromUtf8(baseUrl), platform::WideFromUtf8(destination))) {
+        std::fprintf(stderr, "DownloadFiles failed: see the update log beside the program\n");
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: download_files <site folder> <base url> <destination folder>\n");
-        return 2;
-    }
-    std::uint64_t bytes = 0;
-    const CFileList list = ListOf(argv[1], bytes);
-    const auto start = std::chrono::steady_clock::now();
-    const bool done = DownloadFiles(list, platform::WideFromUtf8(argv[2]), platform::WideFromUtf8(argv[3]));
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    if (!done) {
-        std::fprintf(stderr, "DownloadFiles failed: see the update log beside the program\n");
-        return 1;
-    }
-    std::printf("%zu files, %.1f MiB in %.3f s\n", list.GetCount(), static_cast<double>(bytes) / (1 << 20),
-                elapsed.count());
-    return 0;
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "list" && argc == 4)
+        return WriteFileList(ListOf(argv[2]), platform::WideFromUtf8(argv[3])) ? 0 : 1;
+    if (mode == "fetch" && argc == 5)
+        return Fetch(argv[2], argv[3], argv[4]);
+    std::fprintf(stderr, "usage: download_files list <site folder> <list file>\n"
+                         "       download_files fetch <list file> <base url> <destination folder>\n");
+    return 2;
 }

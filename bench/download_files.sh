@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # DownloadFiles against curl, both fetching the same URLs from a loopback nginx in
 # one run: 2,000 files of 4 KiB, then one file of 512 MiB. curl gets every URL of a
-# case in one process, so it reuses its connection as DownloadFiles does. Each side
-# runs twice, alternating; the better time counts. Target: DownloadFiles >= 0.8x curl.
+# case in one process, so it reuses its connection as DownloadFiles does. Both are
+# timed the same way: a whole process that reads its prepared list and fetches every
+# file into a fresh folder. Each side runs twice, alternating; the better time
+# counts. Target: DownloadFiles >= 0.8x curl.
 # Usage: bench/download_files.sh [build folder]   (default: build/release)
 set -euo pipefail
 source "$(dirname "$0")/../scripts/local-nginx.sh"
@@ -31,18 +33,24 @@ start_local_nginx "$work" "$port" "access_log off; sendfile on; keepalive_reques
 cp "$build/bin/download_files" "$work/bin/"
 base="http://127.0.0.1:$port"
 
-ours() {  # ours <case>: seconds
-  rm -rf "$work/ours"
-  # The script interface without a script draws nothing, as curl -s shows nothing.
-  VEXA_UI=script "$work/bin/download_files" "$work/site/$1" "$base/$1" "$work/ours" | tail -n 1 |
-    sed 's/.* in \([0-9.]*\) s/\1/'
-}
-theirs() {  # theirs <case>: seconds
-  rm -rf "$work/curl" && mkdir -p "$work/curl"
+lists() {  # lists <case>: the file list for DownloadFiles and the config for curl, untimed
+  "$work/bin/download_files" list "$work/site/$1" "$work/$1.xml"
   for f in "$work/site/$1"/*; do
     name=$(basename "$f")
     printf 'url = "%s/%s/%s"\noutput = "%s/curl/%s"\n' "$base" "$1" "$name" "$work" "$name"
   done > "$work/$1.curl"
+}
+ours() {  # ours <case>: seconds
+  rm -rf "$work/ours"
+  local start end
+  start=$EPOCHREALTIME
+  # The script interface without a script draws nothing, as curl -s shows nothing.
+  VEXA_UI=script "$work/bin/download_files" fetch "$work/$1.xml" "$base/$1" "$work/ours"
+  end=$EPOCHREALTIME
+  python3 -c "print($end - $start)"
+}
+theirs() {  # theirs <case>: seconds
+  rm -rf "$work/curl" && mkdir -p "$work/curl"
   local start end
   start=$EPOCHREALTIME
   curl -s -f -K "$work/$1.curl"
@@ -51,6 +59,7 @@ theirs() {  # theirs <case>: seconds
 }
 report() {  # report <case> <label>
   local a b c d
+  lists "$1"
   a=$(ours "$1"); b=$(theirs "$1"); c=$(ours "$1"); d=$(theirs "$1")
   rm -rf "$work/ours" "$work/curl"
   python3 - "$2" "$a" "$b" "$c" "$d" <<'PY'
