@@ -20,11 +20,12 @@ using testing_support::WriteFileBytes;
 
 const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
 
-// A program that writes its first argument into <working folder>/<marker>.
+// A program that writes its first argument into <working folder>/<marker>. The
+// marker appears whole, through a rename, so a reader never sees it empty.
 void WriteStarter(const std::filesystem::path& path, const std::string& marker)
 {
     std::filesystem::create_directories(path.parent_path());
-    WriteFileBytes(path, "#!/bin/sh\necho \"$1\" > " + marker + "\n");
+    WriteFileBytes(path, "#!/bin/sh\necho \"$1\" > " + marker + ".part && mv " + marker + ".part " + marker + "\n");
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
