@@ -203,11 +203,19 @@ void NginxServer::WriteConfig() const
               "}\n";
 }
 
+// nginx writes its pid file only after it has bound its port: until then, whatever
+// accepts on the port may be another program that took it first, and then this nginx
+// cannot bind it and exits.
+bool NginxServer::WritesItsPid() const
+{
+    return ReadWhole(dir_.Path() / "nginx.pid") == std::to_string(pid_) + "\n";
+}
+
 void NginxServer::WaitUntilListening()
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (Accepts(port_))
+        if (WritesItsPid() && Accepts(port_))
             return;
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {

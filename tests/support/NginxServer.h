@@ -46,6 +46,7 @@ public:
 private:
     void WriteConfig() const;
     void Start();
+    bool WritesItsPid() const;
     void WaitUntilListening();
     void Stop();
 

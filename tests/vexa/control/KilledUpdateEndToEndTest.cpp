@@ -3,6 +3,7 @@
 #include "tests/vexa/control/UpdateModeFixture.h"
 
 #include <csignal>
+#include <iostream>
 #include <cstdlib>
 #include <tuple>
 
@@ -155,6 +156,19 @@ protected:
         for (const auto& entry : fs::recursive_directory_iterator(tree.Root()))
             EXPECT_EQ(entry.path().filename().string().find(".copy-"), std::string::npos)
                 << entry.path() << ", " << moment;
+        if (HasFailure())
+            ShowWhatHappened();
+    }
+
+    void ShowWhatHappened() const
+    {
+        std::cerr << "update.log:\n";
+        for (const std::wstring& line : Log())
+            std::cerr << "  " << platform::Utf8FromWide(line) << "\n";
+        std::cerr << "client:\n" << ReadFileBytes(ClientLog()) << "dialogs of the rerun:\n" << Transcript();
+        std::cerr << "module folder:\n";
+        for (const auto& entry : fs::recursive_directory_iterator(tree.ModuleFolder()))
+            std::cerr << "  " << entry.path().lexically_relative(tree.ModuleFolder()).string() << "\n";
     }
 };
 
