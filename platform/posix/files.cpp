@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/file_reader.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -183,18 +184,11 @@ bool RemoveFileIfPresent(const std::wstring& path)
 
 bool FileSize(const std::wstring& path, std::uint64_t& size, int& error)
 {
-    const FileDescriptor fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status {};
-    if (fd.Get() < 0 || fstat(fd.Get(), &status) != 0) {
-        error = errno;
-        return false;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        error = EISDIR;
-        return false;
-    }
-    size = static_cast<std::uint64_t>(status.st_size);
-    return true;
+    CFileReader file;
+    if (file.Open(path) && file.Size(size))
+        return true;
+    error = file.LastError();
+    return false;
 }
 
 bool CopyFileOver(const std::wstring& from, const std::wstring& to)
