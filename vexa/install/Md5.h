@@ -18,6 +18,9 @@ void Md5Update(Md5Context& context, const unsigned char* bytes, std::size_t coun
 // Pads, appends the bit count, hands out the digest and wipes the context.
 void Md5Final(Md5Context& context, Md5Digest& digest);
 
+// Bytes waiting in the context for the rest of their block (0 to 63).
+inline std::size_t Md5BufferedBytes(const Md5Context& context) { return (context.count[0] >> 3) & 0x3f; }
+
 // The digest as 32 lowercase hexadecimal digits.
 std::wstring Md5Hex(const Md5Digest& digest);
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/text.h"
+#include "tests/support/RandomBytes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -35,15 +35,6 @@ std::wstring DigestInPieces(const std::string& message, std::size_t piece)
     Md5Digest digest;
     Md5Final(context, digest);
     return HexOf(digest);
-}
-
-std::string RandomBytes(std::size_t size, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator());
-    return bytes;
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes)
@@ -105,7 +96,7 @@ TEST(Md5, FileDigestsMatchMd5sumAcrossBlockAndPaddingBoundaries)
     for (std::size_t size : sizes) {
         SCOPED_TRACE(size);
         const auto path = dir.Path() / ("file" + std::to_string(size));
-        WriteFile(path, RandomBytes(size, seed++));
+        WriteFile(path, testing_support::RandomBytes(size, seed++));
         const std::wstring digest = FileMd5Hex(testing_support::WidePath(path));
         EXPECT_EQ(digest.size(), 32u);
         EXPECT_EQ(digest, Md5sumOf(path));

@@ -1,0 +1,16 @@
+#include "tests/support/RandomBytes.h"
+
+#include <random>
+
+namespace testing_support {
+
+std::string RandomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator());
+    return bytes;
+}
+
+}  // namespace testing_support
