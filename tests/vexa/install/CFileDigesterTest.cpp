@@ -1,0 +1,119 @@
+#include "vexa/install/CFileDigester.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/files.h"
+#include "tests/support/ClientTree.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/TempDir.h"
+#include "vexa/install/Md5.h"
+
+namespace {
+
+// What one pass over the path found before the work was spread.
+FileFacts SinglePass(const std::wstring& path)
+{
+    FileFacts facts;
+    facts.measured = platform::FileSize(path, facts.size, facts.sizeError);
+    if (facts.measured)
+        facts.md5 = FileMd5Hex(path);
+    return facts;
+}
+
+void ExpectSameFacts(const FileFacts& got, const FileFacts& expected)
+{
+    EXPECT_EQ(got.measured, expected.measured);
+    EXPECT_EQ(got.sizeError, expected.sizeError);
+    EXPECT_EQ(got.size, expected.size);
+    EXPECT_EQ(got.md5, expected.md5);
+}
+
+std::wstring DigestOf(const std::string& bytes)
+{
+    Md5Context context;
+    Md5Init(context);
+    Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    Md5Digest digest;
+    Md5Final(context, digest);
+    return Md5Hex(digest);
+}
+
+}  // namespace
+
+TEST(CFileDigester, GivesEachFileTheFactsOfASinglePassInPathOrder)
+{
+    testing_support::TempDir dir;
+    const std::wstring folder = testing_support::WidePath(dir.Path());
+    // Sizes around the block, the padding and the 64 KiB read, mixed with more
+    // files than a worker's window holds; the others cannot be read or measured.
+    const std::size_t sizes[] = {0, 1, 55, 56, 63, 64, 65, 4095, 65535, 65536, 65537, 3 * 65536 + 7, 1 << 20};
+    std::vector<std::wstring> paths{L"/proc/version"};
+    for (unsigned i = 0; i < 150; ++i) {
+        const std::size_t size = i < std::size(sizes) ? sizes[i] : i * 331 % 9000;
+        const std::wstring path = folder + L"/f" + std::to_wstring(i);
+        testing_support::WriteFileBytes(platform::NativePath(path), testing_support::RandomBytes(size, i));
+        paths.push_back(path);
+        if (i == 20)
+            paths.insert(paths.end(), {folder + L"/missing", folder, L"/proc/self/mem"});
+    }
+    std::vector<FileFacts> expected;
+    for (const std::wstring& path : paths)
+        expected.push_back(SinglePass(path));
+    ASSERT_EQ(expected[22].sizeError, ENOENT);
+    ASSERT_EQ(expected[23].sizeError, EISDIR);
+    ASSERT_TRUE(expected[24].measured && expected[24].md5.empty());
+    ASSERT_EQ(expected[0].md5.size(), 32u);
+
+    for (unsigned threads : {1u, 2u}) {
+        for (std::size_t lanes : {1u, 3u, 16u}) {
+            CFileDigester digester(paths, threads, lanes);
+            for (std::size_t i = 0; i < paths.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << threads << " threads, " << lanes << " lanes, path " << i);
+                ExpectSameFacts(digester.Next(), expected[i]);
+            }
+        }
+    }
+}
+
+TEST(CFileDigester, PiecesOfAnyLengthAreDigestedAsOneMessage)
+{
+    // Pipes hand out what was written so far, so reads end off block boundaries
+    // while all four lanes of the worker are busy side by side.
+    testing_support::TempDir dir;
+    const std::wstring folder = testing_support::WidePath(dir.Path());
+    std::vector<std::wstring> paths;
+    std::vector<std::string> piped;
+    for (unsigned i = 0; i < 4; ++i) {
+        paths.push_back(folder + L"/pipe" + std::to_wstring(i));
+        ASSERT_EQ(mkfifo(platform::NativePath(paths.back()).c_str(), 0600), 0);
+        piped.push_back(testing_support::RandomBytes(20 * 1000, i));
+    }
+    paths.push_back(folder + L"/file");
+    testing_support::WriteFileBytes(platform::NativePath(paths.back()), testing_support::RandomBytes(100000, 9));
+    std::vector<std::jthread> writers;
+    for (unsigned i = 0; i < 4; ++i) {
+        writers.emplace_back([path = platform::NativePath(paths[i]), &bytes = piped[i]] {
+            const int fd = open(path.c_str(), O_WRONLY);
+            for (std::size_t done = 0; fd >= 0 && done < bytes.size(); done += 1000) {
+                if (write(fd, bytes.data() + done, 1000) != 1000)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            if (fd >= 0)
+                close(fd);
+        });
+    }
+
+    CFileDigester digester(paths, 1, 4);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const FileFacts facts = digester.Next();
+        EXPECT_TRUE(facts.measured);
+        EXPECT_EQ(facts.md5, i < 4 ? DigestOf(piped[i]) : FileMd5Hex(paths[i])) << i;
+    }
+}

@@ -1,0 +1,55 @@
+#include "vexa/install/CFileLane.h"
+
+#include <algorithm>
+
+bool CFileLane::Begin(const std::wstring& path)
+{
+    facts_ = FileFacts();
+    waiting_ = 0;
+    // Measured before it is read, as a single walk does.
+    facts_.measured = file_.Open(path) && file_.Size(facts_.size);
+    if (!facts_.measured) {
+        facts_.sizeError = file_.LastError();
+        return false;
+    }
+    Md5Init(context_);
+    return true;
+}
+
+bool CFileLane::Refill()
+{
+    for (;;) {
+        if (waiting_ > 0)
+            Md5Update(context_, next_, waiting_);
+        waiting_ = 0;
+        const std::ptrdiff_t got = file_.Read(buffer_.data(), buffer_.size());
+        if (got <= 0)
+            return Finish(got == 0);
+        // A block begun by the previous piece is completed first, so the rest
+        // starts on a block boundary.
+        const std::size_t head =
+            std::min<std::size_t>((64 - Md5BufferedBytes(context_)) % 64, static_cast<std::size_t>(got));
+        Md5Update(context_, buffer_.data(), head);
+        next_ = buffer_.data() + head;
+        waiting_ = static_cast<std::size_t>(got) - head;
+        if (WholeBlocks() > 0)
+            return true;
+    }
+}
+
+void CFileLane::Digested(std::size_t blocks)
+{
+    next_ += 64 * blocks;
+    waiting_ -= 64 * blocks;
+}
+
+bool CFileLane::Finish(bool read)
+{
+    Md5Digest digest;
+    // Final also wipes the context; after a failed read the digest of the bytes
+    // read so far must not be published as the file's own.
+    Md5Final(context_, digest);
+    if (read)
+        facts_.md5 = Md5Hex(digest);
+    return false;
+}
