@@ -37,9 +37,20 @@ bool ReadField(CXmlDocument& document, const wchar_t* name, std::wstring& text)
     return true;
 }
 
+// About the characters the entries take once written (names seldom need escapes).
+std::size_t MarkupEstimate(const CFileList& list)
+{
+    constexpr std::size_t kTagsAndSize = 100;  // the five elements' tags, line breaks and a size
+    std::size_t characters = 64;
+    for (const CFileListInfo& entry : list)
+        characters += entry.GetFileName().size() + entry.GetMd5().size() + kTagsAndSize;
+    return characters;
+}
+
 void BuildDocument(const CFileList& list, CXmlDocument& document)
 {
     document.SetText(kDeclaration);
+    document.Reserve(MarkupEstimate(list));
     document.AddElement(L"Root");
     document.AddChildElement(L"FileList");
     document.EnterElement();

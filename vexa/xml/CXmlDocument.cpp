@@ -48,6 +48,11 @@ const std::wstring& CXmlDocument::GetText() const
     return m_text;
 }
 
+void CXmlDocument::Reserve(std::size_t characters)
+{
+    m_text.reserve(m_text.size() + characters);
+}
+
 bool CXmlDocument::LoadFile(const std::wstring& path)
 {
     // A failed read has emptied the text: the index must not keep pointing into it.

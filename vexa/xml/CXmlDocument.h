@@ -35,6 +35,10 @@ public:
     bool SetText(const wchar_t* text);
     bool SetText(std::wstring_view text);
     const std::wstring& GetText() const;
+    // Makes room for the text to grow by about this many characters, so that
+    // building a large document neither copies it nor touches fresh memory at
+    // every doubling.
+    void Reserve(std::size_t characters);
     bool LoadFile(const std::wstring& path);
     bool SaveFile(const std::wstring& path);
     bool IsWellFormed() const;

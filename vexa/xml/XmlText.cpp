@@ -209,7 +209,7 @@ std::size_t ReferenceBodyLength(std::wstring_view text, std::size_t ampersand)
     return std::wstring_view::npos;
 }
 
-void Reserve(std::wstring& out, std::size_t needed)
+void MakeRoom(std::wstring& out, std::size_t needed)
 {
     if (out.capacity() - out.size() < needed)
         out.reserve(out.capacity() * 4);
@@ -249,7 +249,7 @@ std::wstring CXmlDocument::EscapeText(std::wstring_view text, std::uint32_t opti
     std::wstring out;
     out.reserve(text.size() + text.size() / 10 + 7);
     for (wchar_t c : text) {
-        Reserve(out, kLongestEscape);
+        MakeRoom(out, kLongestEscape);
         switch (c) {
         case L'<': out += L"&lt;"; break;
         case L'&': out += L"&amp;"; break;
