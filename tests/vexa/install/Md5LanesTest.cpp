@@ -102,32 +102,3 @@ TEST(Md5Lanes, LongMessagesGiveTheKnownDigest)
             EXPECT_EQ(digest, L"7707d6ae4e027c70eea2a935c2296f21") << "width " << width;
     }
 }
-
-TEST(Md5Lanes, MessagesFarApartInMemoryAreDigestedToo)
-{
-    // One message on the stack, the others on the heap: usually further apart
-    // than the vector passes can reach from one base.
-    unsigned char onStack[128];
-    for (std::size_t i = 0; i < sizeof onStack; ++i)
-        onStack[i] = static_cast<unsigned char>(i * 7);
-    const Bytes stackCopy(onStack, onStack + sizeof onStack);
-    std::vector<Bytes> onHeap;
-    for (unsigned seed = 0; seed < 7; ++seed)
-        onHeap.push_back(RandomBlocks(128, seed));
-
-    std::vector<Md5Context> contexts(8);
-    std::vector<Md5Context*> lanes;
-    std::vector<const unsigned char*> data{onStack};
-    for (Bytes& bytes : onHeap)
-        data.push_back(bytes.data());
-    for (Md5Context& context : contexts) {
-        Md5Init(context);
-        lanes.push_back(&context);
-    }
-    Md5UpdateLanes(lanes.data(), data.data(), lanes.size(), 2);
-    for (std::size_t j = 0; j < lanes.size(); ++j) {
-        Md5Digest digest;
-        Md5Final(contexts[j], digest);
-        EXPECT_EQ(Md5Hex(digest), DigestOfWhole(j == 0 ? stackCopy : onHeap[j - 1])) << "lane " << j;
-    }
-}
