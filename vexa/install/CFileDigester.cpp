@@ -68,25 +68,15 @@ void CFileDigester::Work()
         lanes.emplace_back(std::span(buffer.get() + i * kPieceSize, kPieceSize));
     std::vector<std::size_t> indices(lanes_, kIdle);  // the path each lane holds
     std::size_t busy = 0;                              // lanes that hold a file
-    std::vector<Md5Context*> contexts;
-    std::vector<const unsigned char*> blocks;
+    std::vector<CFileLane*> fed;
     while (!stopping_) {
-        contexts.clear();
-        blocks.clear();
-        std::size_t common = SIZE_MAX;
-        for (std::size_t i = 0; i < lanes_; ++i) {
-            if (!Feed(lanes[i], indices[i], busy))
-                continue;
-            contexts.push_back(&lanes[i].Context());
-            blocks.push_back(lanes[i].Blocks());
-            common = std::min(common, lanes[i].WholeBlocks());
-        }
-        if (contexts.empty())
-            return;
-        Md5UpdateLanes(contexts.data(), blocks.data(), contexts.size(), common);
+        fed.clear();
         for (std::size_t i = 0; i < lanes_; ++i)
-            if (indices[i] != kIdle)
-                lanes[i].Digested(common);
+            if (Feed(lanes[i], indices[i], busy))
+                fed.push_back(&lanes[i]);
+        if (fed.empty())
+            return;
+        DigestCommonBlocks(fed);
     }
 }
 

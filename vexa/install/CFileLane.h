@@ -18,7 +18,7 @@ struct FileFacts {
 // One file on its way through a digest lane: opened and measured first (a file
 // that cannot be measured is not read), then read piece by piece into the lane's
 // own buffer, where its whole blocks wait to be digested beside other lanes'
-// (Md5UpdateLanes). Bytes short of a block wait in the digest context.
+// (DigestCommonBlocks). Bytes short of a block wait in the digest context.
 class CFileLane {
 public:
     explicit CFileLane(std::span<unsigned char> buffer) : buffer_(buffer) {}
@@ -47,4 +47,10 @@ private:
     FileFacts facts_;
     const unsigned char* next_ = nullptr;
     std::size_t waiting_ = 0;
+    std::uint64_t read_ = 0;  // bytes of the file read so far
+    bool ended_ = false;      // the last read reached the end of the file
 };
+
+// Digests, side by side, as many whole blocks of every lane as the lane with the
+// fewest has waiting.
+void DigestCommonBlocks(std::span<CFileLane* const> lanes);

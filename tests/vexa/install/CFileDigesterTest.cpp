@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
-
 #include "platform/files.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/RandomBytes.h"
@@ -32,16 +26,6 @@ void ExpectSameFacts(const FileFacts& got, const FileFacts& expected)
     EXPECT_EQ(got.sizeError, expected.sizeError);
     EXPECT_EQ(got.size, expected.size);
     EXPECT_EQ(got.md5, expected.md5);
-}
-
-std::wstring DigestOf(const std::string& bytes)
-{
-    Md5Context context;
-    Md5Init(context);
-    Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    Md5Digest digest;
-    Md5Final(context, digest);
-    return Md5Hex(digest);
 }
 
 }  // namespace
@@ -78,42 +62,5 @@ TEST(CFileDigester, GivesEachFileTheFactsOfASinglePassInPathOrder)
                 ExpectSameFacts(digester.Next(), expected[i]);
             }
         }
-    }
-}
-
-TEST(CFileDigester, PiecesOfAnyLengthAreDigestedAsOneMessage)
-{
-    // Pipes hand out what was written so far, so reads end off block boundaries
-    // while all four lanes of the worker are busy side by side.
-    testing_support::TempDir dir;
-    const std::wstring folder = testing_support::WidePath(dir.Path());
-    std::vector<std::wstring> paths;
-    std::vector<std::string> piped;
-    for (unsigned i = 0; i < 4; ++i) {
-        paths.push_back(folder + L"/pipe" + std::to_wstring(i));
-        ASSERT_EQ(mkfifo(platform::NativePath(paths.back()).c_str(), 0600), 0);
-        piped.push_back(testing_support::RandomBytes(20 * 1000, i));
-    }
-    paths.push_back(folder + L"/file");
-    testing_support::WriteFileBytes(platform::NativePath(paths.back()), testing_support::RandomBytes(100000, 9));
-    std::vector<std::jthread> writers;
-    for (unsigned i = 0; i < 4; ++i) {
-        writers.emplace_back([path = platform::NativePath(paths[i]), &bytes = piped[i]] {
-            const int fd = open(path.c_str(), O_WRONLY);
-            for (std::size_t done = 0; fd >= 0 && done < bytes.size(); done += 1000) {
-                if (write(fd, bytes.data() + done, 1000) != 1000)
-                    break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            if (fd >= 0)
-                close(fd);
-        });
-    }
-
-    CFileDigester digester(paths, 1, 4);
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const FileFacts facts = digester.Next();
-        EXPECT_TRUE(facts.measured);
-        EXPECT_EQ(facts.md5, i < 4 ? DigestOf(piped[i]) : FileMd5Hex(paths[i])) << i;
     }
 }
