@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // One file of a client version: its path below the client's root folder
 // ("/"-separated, with a leading "/"), the MD5 digest of its bytes as 32
@@ -15,12 +16,12 @@ public:
     CFileListInfo& operator=(CFileListInfo&&) = default;
     virtual ~CFileListInfo() = default;
 
-    std::wstring GetFileName() const { return fileName_; }
-    std::wstring GetMd5() const { return md5_; }
+    const std::wstring& GetFileName() const { return fileName_; }
+    const std::wstring& GetMd5() const { return md5_; }
     std::int64_t GetSize() const { return size_; }
 
-    void SetFileName(const std::wstring& fileName) { fileName_ = fileName; }
-    void SetMd5(const std::wstring& md5) { md5_ = md5; }
+    void SetFileName(std::wstring fileName) { fileName_ = std::move(fileName); }
+    void SetMd5(std::wstring md5) { md5_ = std::move(md5); }
     void SetSize(std::int64_t size) { size_ = size; }
 
 private:

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <filesystem>
+#include <utility>
 
 #include "platform/files.h"
 #include "vexa/xml/CXmlDocument.h"
@@ -122,13 +123,13 @@ void CFileList::IndexEntry(std::uint64_t hash, std::size_t position)
     ++indexed_;
 }
 
-void CFileList::Add(const CFileListInfo& entry)
+void CFileList::Add(CFileListInfo entry)
 {
     // Only the first entry of a name is indexed, as a front-to-back search finds it.
     const std::uint64_t hash = HashOfName(entry.fileName_);
     if (!FindHashed(hash, entry.fileName_))
         IndexEntry(hash, entries_.size());
-    entries_.push_back(entry);
+    entries_.push_back(std::move(entry));
 }
 
 void CFileList::Clear()
@@ -154,10 +155,10 @@ bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry)
     std::wstring text;
     if (!ReadField(document, L"FileName", text))
         return false;
-    entry.SetFileName(text);
+    entry.SetFileName(std::move(text));
     if (!ReadField(document, L"Md5", text))
         return false;
-    entry.SetMd5(text);
+    entry.SetMd5(std::move(text));
     if (!ReadField(document, L"Size", text))
         return false;
     entry.SetSize(ParseSize(text));
@@ -183,7 +184,7 @@ bool LoadFileList(const std::wstring& path, CFileList& list)
             // An entry lacking a field is kept with that field and the ones after it empty.
             CFileListInfo entry;
             ReadFileListEntry(document, entry);
-            list.Add(entry);
+            list.Add(std::move(entry));
         }
         document.LeaveElement();
     }

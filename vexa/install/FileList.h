@@ -16,7 +16,7 @@ class CFileList {
 public:
     using const_iterator = std::vector<CFileListInfo>::const_iterator;
 
-    void Add(const CFileListInfo& entry);
+    void Add(CFileListInfo entry);
     void Clear();
 
     bool IsEmpty() const { return entries_.empty(); }
