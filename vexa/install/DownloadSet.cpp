@@ -82,19 +82,21 @@ bool BuildDownloadSet(CFileList& set)
     CFileList installed;
     ReadFileList(installedPath, installed);
     set.Clear();
-    CFileList published;
-    if (!LoadFileList(newPath, published)) {
+    // The new list is compared entry by entry as it is read; it needs no list of its own.
+    bool clean = true;
+    const bool loaded = ForEachFileListEntry(newPath, [&](CFileListInfo&& entry) {
+        clean = IsCleanFileName(entry.GetFileName());
+        if (!clean)
+            WriteLog(L"文件名不合法: %s", LogValue(entry.GetFileName()).c_str());
+        else if (NeedsFetching(installed, entry))
+            set.Add(std::move(entry));
+        return clean;
+    });
+    if (!loaded) {
         WriteLog(L"无法加载文件%s", newPath.c_str());
         return false;
     }
-    for (const CFileListInfo& entry : published) {
-        if (!IsCleanFileName(entry.GetFileName())) {
-            WriteLog(L"文件名不合法: %s", LogValue(entry.GetFileName()).c_str());
-            set.Clear();
-            return false;
-        }
-        if (NeedsFetching(installed, entry))
-            set.Add(entry);
-    }
-    return true;
+    if (!clean)
+        set.Clear();
+    return clean;
 }

@@ -173,22 +173,29 @@ void ReadFileList(const std::wstring& path, CFileList& list)
 bool LoadFileList(const std::wstring& path, CFileList& list)
 {
     list.Clear();
+    return ForEachFileListEntry(path, [&list](CFileListInfo&& entry) {
+        list.Add(std::move(entry));
+        return true;
+    });
+}
+
+bool ForEachFileListEntry(const std::wstring& path, const std::function<bool(CFileListInfo&&)>& visit)
+{
     CXmlDocument document;
     if (!document.LoadFile(path))
         return false;
     document.FindElement();
     document.EnterElement();
-    if (document.FindElement(L"FileList")) {
-        document.EnterElement();
-        while (document.FindElement(L"File")) {
-            // An entry lacking a field is kept with that field and the ones after it empty.
-            CFileListInfo entry;
-            ReadFileListEntry(document, entry);
-            list.Add(std::move(entry));
-        }
-        document.LeaveElement();
+    if (!document.FindElement(L"FileList"))
+        return true;
+    document.EnterElement();
+    while (document.FindElement(L"File")) {
+        // An entry lacking a field is kept with that field and the ones after it empty.
+        CFileListInfo entry;
+        ReadFileListEntry(document, entry);
+        if (!visit(std::move(entry)))
+            break;
     }
-    document.LeaveElement();
     return true;
 }
 

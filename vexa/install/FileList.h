@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry);
 void ReadFileList(const std::wstring& path, CFileList& list);
 // ReadFileList that tells: false when the file could not be loaded as well-formed XML.
 bool LoadFileList(const std::wstring& path, CFileList& list);
+// Reads a "filelist.xml" and hands its entries to visit in file order, until visit
+// returns false; no list is built. False when the file could not be loaded as
+// well-formed XML (nothing was visited then).
+bool ForEachFileListEntry(const std::wstring& path, const std::function<bool(CFileListInfo&&)>& visit);
 // Writes the list in the "filelist.xml" format. The new list goes to a temporary
 // file beside path that then replaces it, so path always holds a whole list.
 bool WriteFileList(const CFileList& list, const std::wstring& path);
