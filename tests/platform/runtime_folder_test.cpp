@@ -148,11 +148,14 @@ TEST_F(RuntimeFolderTest, WindowsInAFolderOthersCanWriteAreNotFound)
 
 // The fallback /tmp/vexa-<uid>/ is checked through a private /tmp, so that nothing in the
 // machine's real /tmp is touched: the sandbox folder is mounted over /tmp for one probe.
+// The probe runs from a copy inside the sandbox, since a build under /tmp is hidden there.
 class FallbackFolderTest : public testing::Test {
 protected:
     void SetUp() override
     {
         fs::permissions(sandbox.Path(), fs::perms::all | fs::perms::sticky_bit);
+        fs::create_directory(sandbox.Path() / "probe");
+        fs::copy_file(kProbe, sandbox.Path() / "probe" / "vexa-control-probe");
         if (!RunCommand("/usr/bin/unshare", {"--mount", "--propagation", "private", "sh", "-c",
                                              "mount --bind \"$1\" /tmp", "sh", sandbox.Path().string()}))
             GTEST_SKIP() << "no private mount namespace here";
@@ -167,7 +170,8 @@ protected:
                                             sandbox.Path().string()};
         if (asOtherUser)
             command.insert(command.end(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-        command.insert(command.end(), {"env", "-u", "XDG_RUNTIME_DIR", kProbe, "lock", "vexa_onlyone_handle"});
+        command.insert(command.end(), {"env", "-u", "XDG_RUNTIME_DIR", "/tmp/probe/vexa-control-probe", "lock",
+                                        "vexa_onlyone_handle"});
         ChildOptions options;
         options.arguments = command;
         ChildProcess probe("/usr/bin/unshare", options);
