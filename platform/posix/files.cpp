@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -112,16 +113,26 @@ std::string CopiedName(const std::string& entry)
     return entry.substr(1, marker - 1);
 }
 
+// Works on the folder's descriptor, so each name is looked at and deleted in the
+// folder that was listed even if a path component is swapped meanwhile.
 void RemoveLeftoversIn(const std::string& folder, const std::set<std::string>& names)
 {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder), error)) {
-        const std::string copied = CopiedName(entry.path().filename().string());
-        std::error_code statusError;
-        if (!copied.empty() && names.count(copied) != 0 &&
-            std::filesystem::is_regular_file(std::filesystem::symlink_status(entry.path(), statusError)))
-            unlink(entry.path().c_str());
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    DIR* stream = fdopendir(descriptor);
+    if (stream == nullptr) {
+        close(descriptor);
+        return;
     }
+    while (const dirent* entry = readdir(stream)) {
+        const std::string copied = CopiedName(entry->d_name);
+        struct stat status {};
+        if (!copied.empty() && names.count(copied) != 0 &&
+            fstatat(descriptor, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode))
+            unlinkat(descriptor, entry->d_name, 0);
+    }
+    closedir(stream);
 }
 
 bool IsRealFolder(const std::filesystem::path& path)
