@@ -9,6 +9,7 @@ void ResetDownloadUiState()
     DownloadUiState& state = g_downloadUiState;
     state.dialog = 0;
     state.mainBar = 0;
+    state.mainLabel = 0;
     state.fileBar = 0;
     state.fileLabel = 0;
     state.mainPercent = 0;
