@@ -1,6 +1,7 @@
 #include "vexa/download/CDownloadSink.h"
 
 #include "platform/files.h"
+#include "vexa/download/CDigestPipe.h"
 #include "vexa/download/DownloadUiState.h"
 
 #include <algorithm>
@@ -37,7 +38,7 @@ void CDownloadSink::Decide()
         }
         digestCoversFile_ = digesting_ && fileSize_ == 0 && state_ == State::Writing;
         if (digestCoversFile_)
-            Md5Init(digest_);
+            BeginDigest();
     } else if (status_ == kRangeNotSatisfiable && ranged && accept416_) {
         state_ = State::StoppedEarly;
     } else {
@@ -55,7 +56,7 @@ std::size_t CDownloadSink::Write(const char* data, std::size_t bytes)
     const std::size_t written = std::fwrite(data, 1, room, file_);
     fileSize_ += written;
     if (digestCoversFile_)
-        Md5Update(digest_, reinterpret_cast<const unsigned char*>(data), written);
+        DigestBytes(reinterpret_cast<const unsigned char*>(data), written);
     if (written < room)
         state_ = State::WriteFailed;
     else if (room < bytes)
@@ -69,9 +70,27 @@ void CDownloadSink::Finish()
         Decide();
 }
 
-void CDownloadSink::DigestWrites()
+void CDownloadSink::DigestWrites(CDigestPipe* pipe)
 {
     digesting_ = true;
+    pipe_ = pipe;
+}
+
+void CDownloadSink::BeginDigest()
+{
+    // A pipe whose thread cannot start leaves the digest to this thread.
+    if (pipe_ && !pipe_->Begin())
+        pipe_ = nullptr;
+    if (!pipe_)
+        Md5Init(digest_);
+}
+
+void CDownloadSink::DigestBytes(const unsigned char* bytes, std::size_t count)
+{
+    if (pipe_)
+        pipe_->Feed(bytes, count);
+    else
+        Md5Update(digest_, bytes, count);
 }
 
 std::wstring CDownloadSink::WholeFileMd5Hex()
@@ -80,7 +99,10 @@ std::wstring CDownloadSink::WholeFileMd5Hex()
         return std::wstring();
     digestCoversFile_ = false;
     Md5Digest digest;
-    Md5Final(digest_, digest);
+    if (pipe_)
+        digest = pipe_->End();
+    else
+        Md5Final(digest_, digest);
     return Md5Hex(digest);
 }
 

@@ -9,6 +9,8 @@
 
 #include "vexa/install/Md5.h"
 
+class CDigestPipe;
+
 // Where the body of one answer goes. Only answers that carry the file reach the
 // local file: a 200 to a ranged request starts the file afresh, anything that is
 // not a success is refused unwritten, so a partial file is never spoiled by an
@@ -41,8 +43,10 @@ public:
     // Decides for an answer whose body never came; call after the transfer.
     void Finish();
 
-    // Also digests what is written; call before the transfer.
-    void DigestWrites();
+    // Also digests what is written; call before the transfer. With a pipe the digest is
+    // taken on the pipe's thread while the transfer goes on (for large files: the
+    // hand-off costs a copy), else inline.
+    void DigestWrites(CDigestPipe* pipe = nullptr);
     // After the transfer, when digesting was asked for and every byte of the local file
     // came through this sink (it was empty, or restarted from its first byte): the
     // file's digest as 32 lowercase hexadecimal digits, so it need not be read back.
@@ -55,6 +59,8 @@ public:
 
 private:
     void Decide();
+    void BeginDigest();
+    void DigestBytes(const unsigned char* bytes, std::size_t count);
 
     std::FILE* file_;
     CURL* curl_;
@@ -66,6 +72,7 @@ private:
     long status_ = 0;
     bool digesting_ = false;
     bool digestCoversFile_ = false;
+    CDigestPipe* pipe_ = nullptr;
     Md5Context digest_;
 };
 

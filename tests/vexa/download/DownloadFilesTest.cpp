@@ -94,6 +94,26 @@ TEST_F(DownloadFilesTest, FileAtItsSizeIsOnlyCheckedAndDeletedWhenItsDigestDiffe
                              L", NewMd5:" + wrong.GetMd5()));
 }
 
+// Large files are digested on a second thread beside their transfer; the thread
+// serves one file after the other, and a wrong file is still caught with its digest.
+TEST_F(DownloadFilesTest, LargeFilesAreDigestedBesideTheirTransfer)
+{
+    const std::string first = PatternBytes(9u << 20, 'f');
+    const std::string second = PatternBytes((9u << 20) + 12345, 's');
+    Publish("/first.pak", first);
+    Publish("/second.pak", second);
+    server.Publish("MOX/1.1/third.pak", first);
+    list.Add(PublishedEntry("/third.pak", second.substr(0, first.size())));
+
+    EXPECT_EQ(Download(), 1);
+    EXPECT_EQ(ReadFileBytes(Local("/first.pak")), first);
+    EXPECT_EQ(ReadFileBytes(Local("/second.pak")), second);
+    const CFileListInfo expected = PublishedEntry("/third.pak", second.substr(0, first.size()));
+    const CFileListInfo fetched = PublishedEntry("/third.pak", first);
+    EXPECT_TRUE(probe.Logged(L"文件 " + LocalWide("/third.pak") + L" 下载失败。OriMd5:" + expected.GetMd5() +
+                             L", NewMd5:" + fetched.GetMd5()));
+}
+
 TEST_F(DownloadFilesTest, DigestIsComparedIgnoringCase)
 {
     CFileListInfo entry = PublishedEntry("/upper.bin", "bytes");
