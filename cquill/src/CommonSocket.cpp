@@ -16,9 +16,78 @@ CCommonSocket::CCommonSocket(ISocketInterfaceFactory* factory)
 
 CCommonSocket::~CCommonSocket() = default;
 
+CCommonSocket::CStateGuard::CStateGuard(CCommonSocket& socket) : socket_(socket)
+{
+    socket_.stateLock_.lock();
+    ++socket_.lockDepth_;
+}
+
+CCommonSocket::CStateGuard::~CStateGuard()
+{
+    socket_.Unlock();
+}
+
+void CCommonSocket::Unlock()
+{
+    CEventBatch batch;
+    // Only the thread holding the lock records, so what waits here is this thread's.
+    if (--lockDepth_ == 0 && !pending_.empty()) {
+        batch.events.swap(pending_);
+        batch.listener = listener_;
+        batch.listenerOwner = ListenerOwner();
+        batch.generation = generation_;
+    }
+    stateLock_.unlock();
+    Deliver(batch);
+}
+
+void CCommonSocket::Report(CSocketEvent event)
+{
+    pending_.push_back(std::move(event));
+}
+
+void CCommonSocket::Deliver(const CEventBatch& batch)
+{
+    try {
+        for (const CSocketEvent& event : batch.events) {
+            // Another thread or the listener itself closed or reconnected the socket: what
+            // is left belongs to a connection that is gone.
+            if (generation_ != batch.generation)
+                return;
+            Deliver(batch, event);
+        }
+    } catch (...) {
+        // A listener's exception must not unwind through the worker's step.
+    }
+}
+
+void CCommonSocket::Deliver(const CEventBatch& batch, const CSocketEvent& event)
+{
+    ISocketListener& listener = *batch.listener;
+    switch (event.kind) {
+    case CSocketEvent::Kind::Connecting:
+        listener.OnSocketConnecting(this);
+        break;
+    case CSocketEvent::Kind::Connect:
+        listener.OnSocketConnect(this, event.value);
+        if (event.closeAfter && generation_ == batch.generation)
+            Close();
+        break;
+    case CSocketEvent::Kind::Send:
+        listener.OnSocketSend(this, event.value);
+        break;
+    case CSocketEvent::Kind::Receive:
+        DeliverPackets(batch, event.packets);
+        break;
+    case CSocketEvent::Kind::Close:
+        listener.OnSocketClose(this);
+        break;
+    }
+}
+
 void CCommonSocket::Close()
 {
-    std::lock_guard state(stateLock_);
+    CStateGuard state(*this);
     if (!IsOpen())
         return;
     CSocketBase::Close();
@@ -28,8 +97,8 @@ void CCommonSocket::Close()
         sendFill_ = 0;
         sendQueue_.reset();
     }
-    // The worker is not inside a step (it holds the state lock for one), so the receive
-    // buffer can go at once: no grace period is needed.
+    // The worker reads into the buffer only under the state lock and reports packets from
+    // a copy, so the buffer can go at once: no grace period is needed.
     receiveFill_ = 0;
     receiveBuffer_.reset();
     ++generation_;
@@ -38,7 +107,7 @@ void CCommonSocket::Close()
 
 void CCommonSocket::OnClose()
 {
-    listener_->OnSocketClose(this);
+    Report(CSocketEvent(CSocketEvent::Kind::Close));
 }
 
 int CCommonSocket::Send(const char* data, int length)
@@ -72,7 +141,7 @@ void CCommonSocket::OnSend()
         if (written > 0) {
             sendFill_ -= static_cast<std::uint32_t>(written);
             std::memmove(sendQueue_.get(), sendQueue_.get() + written, sendFill_);
-            listener_->OnSocketSend(this, static_cast<int>(written));
+            Report(CSocketEvent(CSocketEvent::Kind::Send, static_cast<int>(written)));
         }
     }
     // A full kernel buffer is no failure: the bytes stay queued for the next step.
@@ -90,7 +159,7 @@ void CCommonSocket::OnReceive()
     if (received > 0) {
         lastReceive_ = tickCount_.load()();
         receiveFill_ += static_cast<std::uint32_t>(received);
-        DeliverPackets();
+        CutPackets();
     } else if (received == 0) {
         LogInfo(L"Socket %d has been closed by remote user\n", Handle());
         Close();
@@ -99,27 +168,37 @@ void CCommonSocket::OnReceive()
     }
 }
 
-void CCommonSocket::DeliverPackets()
+void CCommonSocket::CutPackets()
 {
-    const std::uint64_t generation = generation_;
-    std::uint32_t delivered = 0;
-    while (true) {
-        const std::int32_t length = NextPacketLength(receiveBuffer_.get() + delivered, receiveFill_ - delivered);
-        if (length < 0) {
-            Close();
-            return;
-        }
-        if (length == 0)
-            break;
-        listener_->OnSocketReceive(this, receiveBuffer_.get() + delivered, length);
-        // The listener closed (and maybe reopened) the socket: the buffer is not ours any more.
-        if (generation_ != generation)
-            return;
-        delivered += static_cast<std::uint32_t>(length);
+    std::uint32_t complete = 0;
+    std::int32_t length = 0;
+    while ((length = NextPacketLength(receiveBuffer_.get() + complete, receiveFill_ - complete)) > 0)
+        complete += static_cast<std::uint32_t>(length);
+    if (complete > 0) {
+        CSocketEvent event(CSocketEvent::Kind::Receive);
+        event.packets.assign(receiveBuffer_.get(), receiveBuffer_.get() + complete);
+        Report(std::move(event));
+    }
+    if (length < 0) {
+        Close();
+        return;
     }
     // One move per read, not one per packet: many small packets stay linear.
-    receiveFill_ -= delivered;
-    std::memmove(receiveBuffer_.get(), receiveBuffer_.get() + delivered, receiveFill_);
+    receiveFill_ -= complete;
+    std::memmove(receiveBuffer_.get(), receiveBuffer_.get() + complete, receiveFill_);
+}
+
+void CCommonSocket::DeliverPackets(const CEventBatch& batch, const std::vector<char>& packets)
+{
+    const auto size = static_cast<std::uint32_t>(packets.size());
+    std::uint32_t delivered = 0;
+    while (delivered < size && generation_ == batch.generation) {
+        const std::int32_t length = NextPacketLength(packets.data() + delivered, size - delivered);
+        if (length <= 0)
+            return;
+        batch.listener->OnSocketReceive(this, packets.data() + delivered, length);
+        delivered += static_cast<std::uint32_t>(length);
+    }
 }
 
 int CCommonSocket::IsTimeout()

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "cquill/src/SocketBase.h"
+#include "cquill/src/SocketEvent.h"
 #include "cquill/src/SocketInterfaces.h"
 
 namespace quill::net {
@@ -13,10 +15,13 @@ namespace quill::net {
 // their 4-byte header, and its receive time-out.
 //
 // Two locks, always taken in this order: the state lock (re-entrant) is held by the worker
-// for a whole step and by client threads that close, connect or switch listeners, so the
-// receive buffer, the handle and the listener never change under a running step; the send
-// lock (re-entrant) guards the send queue between Send and OnSend. Listeners are called with
-// these locks held, so they may close, connect or send from inside any event.
+// for the reading and the writing part of a step and by client threads that close, connect
+// or switch listeners, so the receive buffer, the handle and the listener never change
+// under a running read or write; the send lock (re-entrant) guards the send queue between
+// Send and OnSend. Listeners are never called with a lock held: events are recorded under
+// the state lock and reported, on the same thread, once it is released (CStateGuard), so a
+// listener may close, connect or send from inside any event and no client call waits for a
+// listener running on another thread.
 class CCommonSocket : public CSocketBase {
 public:
     using TickFunction = std::uint32_t (*)();
@@ -44,23 +49,56 @@ public:
     void SetTickSource(TickFunction tickCount) { tickCount_ = tickCount; }
 
 protected:
+    // Holds the state lock; the thread's outermost guard reports the events recorded under
+    // it after releasing the lock.
+    class CStateGuard {
+    public:
+        explicit CStateGuard(CCommonSocket& socket);
+        ~CStateGuard();
+        CStateGuard(const CStateGuard&) = delete;
+        CStateGuard& operator=(const CStateGuard&) = delete;
+
+    private:
+        CCommonSocket& socket_;
+    };
+
     virtual void OnClose();
-    // Counts closes, so that a step can tell that a listener closed or reconnected the
-    // socket while it was being called.
+    // Records a listener call; the state lock is held.
+    void Report(CSocketEvent event);
+    // What keeps the listener alive while events are reported outside the lock.
+    virtual std::shared_ptr<void> ListenerOwner() const { return nullptr; }
+    // Counts closes and connection attempts, so that events of a connection that was
+    // closed or replaced before they were reported are dropped.
     std::uint64_t Generation() const { return generation_; }
 
-    std::recursive_mutex stateLock_;
+    std::atomic<std::uint64_t> generation_ = 0;
     ISocketInterfaceFactory* factory_;
     ISocketListener* listener_;
 
 private:
-    void DeliverPackets();
+    // Events of one outermost hold of the state lock, with the listener they go to.
+    struct CEventBatch {
+        std::vector<CSocketEvent> events;
+        ISocketListener* listener = nullptr;
+        std::shared_ptr<void> listenerOwner;
+        std::uint64_t generation = 0;
+    };
+
+    void CutPackets();
+    void Unlock();
+    void Deliver(const CEventBatch& batch);
+    void Deliver(const CEventBatch& batch, const CSocketEvent& event);
+    void DeliverPackets(const CEventBatch& batch, const std::vector<char>& packets);
+
+    std::recursive_mutex stateLock_;
+    // Both under the state lock.
+    int lockDepth_ = 0;
+    std::vector<CSocketEvent> pending_;
 
     std::atomic<std::uint32_t> timeoutSeconds_ = defaultTimeoutSeconds;
     // 0 = nothing received since the socket was last closed.
     std::atomic<std::uint32_t> lastReceive_ = 0;
     std::atomic<TickFunction> tickCount_;
-    std::atomic<std::uint64_t> generation_ = 0;
 
     std::recursive_mutex sendLock_;
     std::unique_ptr<char[]> sendQueue_;

@@ -19,7 +19,7 @@ CConnectSocket::~CConnectSocket()
 
 int CConnectSocket::ConnectServer(const char* host, unsigned short port)
 {
-    std::lock_guard state(stateLock_);
+    CStateGuard state(*this);
     if (connecting_ || connected_)
         return 0;
     // Closed before the flag is set: closing clears it.
@@ -35,7 +35,9 @@ int CConnectSocket::ConnectServer(const char* host, unsigned short port)
         connecting_ = 0;
         return 0;
     }
-    listener_->OnSocketConnecting(this);
+    // Events of the previous connection not yet reported are dropped.
+    ++generation_;
+    Report(CSocketEvent(CSocketEvent::Kind::Connecting));
     handle_.SetBlocking(false);
     handle_.Connect({platform::ParseIpv4(host_), port_});
     return 1;
@@ -43,66 +45,84 @@ int CConnectSocket::ConnectServer(const char* host, unsigned short port)
 
 int CConnectSocket::ExecSelect()
 {
-    std::lock_guard state(stateLock_);
+    std::uint64_t generation = 0;
+    StepResult result = StepResult::Failed;
+    {
+        CStateGuard state(*this);
+        result = Read();
+        generation = Generation();
+    }
+    // The packets were reported in between, so a reply the listener queued goes out in
+    // this step's write.
+    if (result == StepResult::MayWrite)
+        Write(generation);
+    return result == StepResult::Failed ? 0 : 1;
+}
+
+CConnectSocket::StepResult CConnectSocket::Read()
+{
     if (IsTimeout() || !IsOpen())
-        return 0;
+        return StepResult::Failed;
     platform::SocketReadiness readiness;
     switch (handle_.WaitMicroseconds(true, true, selectWaitMicroseconds, readiness)) {
     case platform::SocketWait::TimedOut:
-        return 1;
+        return StepResult::Done;
     case platform::SocketWait::Failed:
         LogInfo(L"[ConnectSocket] !!select error!!\n");
-        return 0;
+        return StepResult::Failed;
     case platform::SocketWait::Ready:
         break;
     }
     try {
         return HandleReadiness(readiness);
     } catch (...) {
-        return 0;
+        return StepResult::Failed;
     }
 }
 
-int CConnectSocket::HandleReadiness(const platform::SocketReadiness& readiness)
+CConnectSocket::StepResult CConnectSocket::HandleReadiness(const platform::SocketReadiness& readiness)
 {
     // Only a connect reports its failure this way; on a connection an error or hang-up
     // shows in the next read.
     if (readiness.failed && !connected_)
-        return ConnectFailed() ? 0 : 1;
+        return ConnectFailed();
     // The connect completes before anything is read, so the listener hears "connected"
     // before the first packet even when the server speaks first.
     if (readiness.writable && !connected_ && connecting_ && IsOpen()) {
         if (handle_.PendingError() != 0)
-            return ConnectFailed() ? 0 : 1;
+            return ConnectFailed();
         OnConnect(0);
-        return 1;
+        return StepResult::Done;
     }
-    const std::uint64_t generation = Generation();
     if (readiness.readable || readiness.failed)
         OnReceive();
-    // A listener closed or reconnected the socket: the readiness seen is not the new one's.
-    if (Generation() == generation && readiness.writable)
-        OnSend();
-    return 1;
+    return readiness.writable ? StepResult::MayWrite : StepResult::Done;
 }
 
-// Reports the failed attempt and closes; false when the listener has started another one.
-bool CConnectSocket::ConnectFailed()
+void CConnectSocket::Write(std::uint64_t generation)
 {
-    const std::uint64_t generation = Generation();
+    CStateGuard state(*this);
+    // A listener closed or reconnected the socket: the readiness seen is not the new one's.
+    if (Generation() == generation)
+        OnSend();
+}
+
+// Reports the failed attempt; the socket is closed after the report unless the listener
+// has started another attempt from inside it.
+CConnectSocket::StepResult CConnectSocket::ConnectFailed()
+{
     if (IsOpen())
         OnConnect(1);
-    if (Generation() != generation)
-        return false;
-    Close();
-    return true;
+    return StepResult::Failed;
 }
 
 void CConnectSocket::OnConnect(int error)
 {
     connecting_ = 0;
     connected_ = error == 0 ? 1 : 0;
-    listener_->OnSocketConnect(this, error);
+    // A failed attempt's socket is closed after the report, unless the listener has
+    // started another attempt from inside it.
+    Report(CSocketEvent(CSocketEvent::Kind::Connect, error, error != 0));
 }
 
 void CConnectSocket::OnClose()
@@ -115,21 +135,22 @@ void CConnectSocket::OnClose()
 
 void CConnectSocket::SetRunInMainThread(bool on)
 {
-    std::unique_ptr<CClientSocketWnd> retired;
+    std::shared_ptr<CClientSocketWnd> retired;
     {
-        std::lock_guard state(stateLock_);
+        CStateGuard state(*this);
         if (on && !window_)
             SwitchToWindow();
         else if (!on && window_)
             retired = SwitchToTarget();
     }
-    // Destroyed outside the state lock: it waits for a delivery running on the window's
-    // thread, and that delivery may be closing this socket.
+    // Destroyed outside the state lock (here, or by the worker when it is still reporting
+    // to it): it waits for a delivery running on the window's thread, and that delivery may
+    // be closing this socket.
 }
 
 void CConnectSocket::SwitchToWindow()
 {
-    auto window = std::make_unique<CClientSocketWnd>();
+    auto window = std::make_shared<CClientSocketWnd>();
     if (!window->Create()) {
         LogInfo(L"Create ClientSocketWnd failed!!");
         return;
@@ -142,7 +163,7 @@ void CConnectSocket::SwitchToWindow()
     window_ = std::move(window);
 }
 
-std::unique_ptr<CClientSocketWnd> CConnectSocket::SwitchToTarget()
+std::shared_ptr<CClientSocketWnd> CConnectSocket::SwitchToTarget()
 {
     factory_->ReleaseSocketListener(listener_);
     factory_ = window_->TargetFactory();

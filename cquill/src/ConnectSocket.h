@@ -30,18 +30,26 @@ public:
 protected:
     virtual void OnConnect(int error);
     void OnClose() override;
+    std::shared_ptr<void> ListenerOwner() const override { return window_; }
 
 private:
-    int HandleReadiness(const platform::SocketReadiness& readiness);
-    bool ConnectFailed();
+    // What the reading part of a step left for its writing part.
+    enum class StepResult { Failed, Done, MayWrite };
+
+    StepResult Read();
+    StepResult HandleReadiness(const platform::SocketReadiness& readiness);
+    void Write(std::uint64_t generation);
+    StepResult ConnectFailed();
     void SwitchToWindow();
-    std::unique_ptr<CClientSocketWnd> SwitchToTarget();
+    std::shared_ptr<CClientSocketWnd> SwitchToTarget();
 
     std::atomic<int> connected_ = 0;
     std::atomic<int> connecting_ = 0;
     std::string host_;
     unsigned short port_ = 0;
-    std::unique_ptr<CClientSocketWnd> window_;
+    // Shared with a batch of events being reported, so that switching the mode off
+    // never destroys the window under a running report.
+    std::shared_ptr<CClientSocketWnd> window_;
 };
 
 }  // namespace quill::net

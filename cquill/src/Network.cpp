@@ -66,8 +66,10 @@ void CNetwork::Close()
     socket_.Close();
     // A listener closing from inside an event runs on the worker itself, which cannot wait
     // for its own end: the thread stays, idle, until the next Close or the destruction.
+    // Another thread only asks the worker to end: it may be inside a listener that waits
+    // for this very call. A later Connect's thread, or the destruction, waits for it.
     if (!OnWorkerThread())
-        StopThread();
+        StopThread(0);
 }
 
 int CNetwork::SendMessage(IMessage* message)

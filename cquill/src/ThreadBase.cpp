@@ -41,11 +41,9 @@ bool CThreadBase::StartThread()
     auto run = std::make_shared<CRun>();
     run->owner = this;
     // A thread an earlier StopThread stopped waiting for must not run beside the new one.
-    // The calling thread cannot wait for itself, so the new thread waits for it instead.
-    if (OnOwnThread())
-        run->predecessor = run_;
-    else
-        JoinRun();
+    // The caller does not wait for it (it may be the thread itself, or that thread may be
+    // inside a listener waiting for the caller): the new thread does.
+    run->predecessor = run_;
     if (!run->thread.Start([record = run.get()] { ThreadProc(record); })) {
         LogInfo(L"Thread created fail!");
         return false;
@@ -57,14 +55,14 @@ bool CThreadBase::StartThread()
     return true;
 }
 
-bool CThreadBase::StopThread()
+bool CThreadBase::StopThread(unsigned waitMilliseconds)
 {
     if (!running_)
         return false;
     run_->stopEvent.Set();
     // On the worker itself the loop can only end after this call returns.
-    if (!OnOwnThread())
-        run_->exitedEvent.Wait(stopWaitMilliseconds);
+    if (!OnOwnThread() && waitMilliseconds > 0)
+        run_->exitedEvent.Wait(waitMilliseconds);
     running_ = false;
     LogInfo(L"Thread %d exited success!", static_cast<int>(run_->thread.Id()));
     return true;

@@ -10,9 +10,12 @@ namespace quill {
 // A worker thread that calls Run in a loop until it is stopped. A derived class must call
 // FinishThread in its own destructor: by the time this base is destroyed, Run is gone.
 // StopThread and StartThread may be called from the worker itself (a listener that closes
-// and reconnects from a callback): the new thread then waits for the calling one to end.
+// and reconnects from a callback), and StartThread never waits for an earlier thread: the
+// new thread waits for it to end before its first step.
 class CThreadBase {
 public:
+    static constexpr unsigned stopWaitMilliseconds = 1000;
+
     CThreadBase() = default;
     virtual ~CThreadBase();
     CThreadBase(const CThreadBase&) = delete;
@@ -27,9 +30,9 @@ public:
 
     // False when the thread is already running or cannot be created.
     bool StartThread();
-    // Asks the thread to end and waits for it up to one second (not at all when called on
-    // the thread itself); false when not running.
-    bool StopThread();
+    // Asks the thread to end and waits for it up to waitMilliseconds (not at all when called
+    // on the thread itself); false when not running.
+    bool StopThread(unsigned waitMilliseconds = stopWaitMilliseconds);
 
     // The thread's body; the parameter is the started thread's record. Returns the exit code.
     static unsigned ThreadProc(void* parameter);
@@ -45,8 +48,8 @@ private:
         CThreadBase* owner = nullptr;
         platform::CEvent stopEvent;
         platform::CEvent exitedEvent;
-        // The thread that called StartThread from inside itself; joined by this run's
-        // thread before its first step.
+        // The thread started before this one; joined by this run's thread before its
+        // first step.
         std::shared_ptr<CRun> predecessor;
         // Holds the thread back until StartThread has recorded it.
         std::promise<void> release;
@@ -54,7 +57,6 @@ private:
         platform::CSystemThread thread;
     };
 
-    static constexpr unsigned stopWaitMilliseconds = 1000;
     static constexpr unsigned stepWaitMilliseconds = 5;
     static constexpr unsigned stepSleepMilliseconds = 1;
 

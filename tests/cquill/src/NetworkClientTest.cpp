@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -341,6 +342,44 @@ TEST_F(NetworkClient, ReconnectsAfterCloseAndFromInsideItsOwnEvents)
     EXPECT_TRUE(server.WaitForEvent("peer-closed 2"));
     EXPECT_EQ(network->GetStatus(), 2);
     listener.SetOnEvent(nullptr);
+}
+
+TEST_F(NetworkClient, ClientCallsNeverWaitForAListenerRunningOnTheWorker)
+{
+    GameTestServer server({"--pids", "1001", "echo"});
+    ConnectTo(server);
+    // The listener waits, inside a message, for the client thread's Close and Connect, as
+    // one that synchronises with that thread would; it gives up after five seconds.
+    std::promise<void> entered;
+    std::promise<void> called;
+    std::shared_future<void> calledFuture = called.get_future().share();
+    std::atomic<bool> sawCalls = false;
+    listener.SetOnEvent([&](INetwork*, const std::string& line) {
+        if (line == "message tid=1 seq=0") {
+            entered.set_value();
+            sawCalls = calledFuture.wait_for(5s) == std::future_status::ready;
+        }
+    });
+    varo::Message first = MessageWith(1, 0, {});
+    ASSERT_EQ(network->SendMessage(&first), 1);
+    ASSERT_EQ(entered.get_future().wait_for(5s), std::future_status::ready);
+
+    listener.Clear();
+    const auto start = std::chrono::steady_clock::now();
+    network->Close();
+    EXPECT_FALSE(network->CheckTimeout(true));
+    EXPECT_EQ(network->Connect("127.0.0.1", server.Port()), 1);
+    called.set_value();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    ASSERT_TRUE(listener.WaitFor("status 1->2"));
+    EXPECT_TRUE(sawCalls);
+
+    // The new connection's worker runs once the old one has left the listener.
+    varo::Message second = MessageWith(2, 0, {});
+    ASSERT_EQ(network->SendMessage(&second), 1);
+    ASSERT_TRUE(listener.WaitFor("message tid=2 seq=0"));
+    listener.SetOnEvent(nullptr);
+    EXPECT_EQ(listener.Lines(), (Lines{"status 2->0", "status 0->1", "status 1->2", "message tid=2 seq=0"}));
 }
 
 TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingThread)

@@ -18,10 +18,14 @@ public:
 
     bool Run() override
     {
+        if (++inStep > 1)
+            overlapped = true;
         ++steps;
-        if (stepDuration.count())
-            std::this_thread::sleep_for(stepDuration);
+        const milliseconds duration = stepDuration;
+        if (duration.count())
+            std::this_thread::sleep_for(duration);
         stepsFinished = steps.load();
+        --inStep;
         return steps < stepLimit;
     }
     void OnThreadStart() override { startThread = platform::CurrentThreadId(); }
@@ -37,8 +41,10 @@ public:
 
     std::atomic<int> steps = 0;
     std::atomic<int> stepsFinished = 0;
+    std::atomic<int> inStep = 0;
+    std::atomic<bool> overlapped = false;
     int stepLimit = 1 << 30;
-    milliseconds stepDuration{0};
+    std::atomic<milliseconds> stepDuration{milliseconds(0)};
     std::atomic<unsigned> startThread = 0;
     std::atomic<unsigned> stopThread = 0;
 };
@@ -145,9 +151,12 @@ TEST(ThreadBase, RestartAfterAGivenUpStopWaitsForTheOldThread)
     ASSERT_TRUE(worker.WaitForSteps(1));
     worker.StopThread();
     worker.stepDuration = milliseconds(0);
+    // The caller does not wait for the old step; the new thread does, before its first.
+    const auto start = steady_clock::now();
     ASSERT_TRUE(worker.StartThread());
-    EXPECT_EQ(worker.stepsFinished.load() >= 1, true);
+    EXPECT_LT(steady_clock::now() - start, milliseconds(200));
     EXPECT_TRUE(worker.WaitForSteps(4));
+    EXPECT_FALSE(worker.overlapped);
 }
 
 TEST(ThreadBase, StopHooksRunOnTheWorkerAndNullParameterEndsAtOnce)
