@@ -196,6 +196,7 @@ TEST(ThreadBase, RestartingTwiceInOneStepLeavesOneThreadRunning)
 {
     class TwiceRestarting : public SelfRestartingWorker {
     public:
+        ~TwiceRestarting() override { FinishThread(); }
         bool Run() override
         {
             if (steps == 1) {
