@@ -1,12 +1,12 @@
 #include "platform/process.h"
 
 #include "platform/files.h"
+#include "platform/socket.h"
+#include "platform/text.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,45 +35,19 @@ size_t TakeBackslashes(std::wstring_view text, size_t i, std::wstring& argument,
     return count + (escapedQuote ? 1 : 0);
 }
 
-std::string FindInPath(const std::string& program)
+std::vector<std::string> ProgramCommand(const std::string& program, const std::wstring& parameters)
 {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= folders.size()) {
-        const size_t end = folders.find(':', start);
-        const std::string folder = folders.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return std::string();
-}
-
-bool IsExecutableFile(const std::string& path)
-{
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// The command line of the program that opens the file: the file itself when it can
-// run, else xdg-open with the file. Empty when neither is possible.
-std::vector<std::string> OpenCommand(const std::string& file, const std::wstring& parameters)
-{
-    std::vector<std::string> command;
-    if (IsExecutableFile(file)) {
-        command.push_back(file);
-        for (const auto& parameter : SplitParameters(parameters))
-            command.push_back(NativePath(parameter));
-        return command;
-    }
-    const std::string opener = FindInPath("xdg-open");
-    if (!opener.empty() && access(file.c_str(), F_OK) == 0)
-        command = {opener, file};
+    std::vector<std::string> command{program};
+    for (const auto& parameter : SplitParameters(parameters))
+        command.push_back(NativePath(parameter));
     return command;
+}
+
+bool Failed(int error, std::wstring* failure)
+{
+    if (failure)
+        *failure = WideFromUtf8(SocketErrorText(error));
+    return false;
 }
 
 // Runs in the forked child: only async-signal-safe calls until exec. A grandchild
@@ -130,14 +104,13 @@ std::vector<std::wstring> SplitParameters(std::wstring_view parameters)
     }
 }
 
-bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& workingFolder)
+bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& workingFolder,
+               std::wstring* failure)
 {
     // The program changes folder before exec, so a relative name must not travel.
     std::error_code error;
     const std::string program = std::filesystem::absolute(NativePath(file), error).string();
-    std::vector<std::string> command = OpenCommand(program, parameters);
-    if (command.empty())
-        return false;
+    std::vector<std::string> command = ProgramCommand(program, parameters);
     std::vector<char*> argv;
     for (auto& argument : command)
         argv.push_back(argument.data());
@@ -146,10 +119,11 @@ bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const s
 
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0)
-        return false;
+        return Failed(errno, failure);
     const pid_t child = fork();
     if (child == 0)
         RunDetached(argv.data(), folder.c_str(), report[1]);
+    const int forkError = errno;
     close(report[1]);
     int status = 0;
     if (child > 0)
@@ -161,7 +135,14 @@ bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const s
         got = read(report[0], &childError, sizeof(childError));
     while (got < 0 && errno == EINTR);
     close(report[0]);
-    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+    if (child < 0)
+        return Failed(forkError, failure);
+    if (got > 0)
+        return Failed(childError, failure);
+    // The middle process reports nothing only when it could not fork the program.
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return Failed(EAGAIN, failure);
+    return true;
 }
 
 unsigned CurrentProcessId()

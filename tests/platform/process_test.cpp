@@ -104,25 +104,30 @@ TEST(ShellOpen, FailsWhenNothingCanStart)
     EXPECT_TRUE(NoChildrenLeft());
 }
 
-TEST(ShellOpen, HandsDocumentsToXdgOpen)
+// A document is never handed to a file-opening helper, even one on the PATH: it
+// fails with the system's reason.
+TEST(ShellOpen, NeverOpensADocumentAndSaysWhyNothingStarted)
 {
     TempDir temp;
     const fs::path bin = temp.Path() / "bin";
     fs::create_directories(bin);
     const fs::path report = temp.Path() / "opened";
-    WriteScript(bin / "xdg-open", "echo \"$1\" > '" + report.string() + ".tmp'; /bin/mv '" + report.string() + ".tmp' '" +
-                                      report.string() + "'\n");
+    WriteScript(bin / "xdg-open", "echo \"$1\" > '" + report.string() + "'\n");
     const fs::path document = temp.Path() / "readme.txt";
     WriteFileBytes(document, "text");
 
     const std::string savedPath = std::getenv("PATH");
     setenv("PATH", bin.c_str(), 1);
-    const bool opened = platform::ShellOpen(WidePath(document), L"ignored", WidePath(temp.Path()));
+    std::wstring failure;
+    const bool opened = platform::ShellOpen(WidePath(document), L"ignored", WidePath(temp.Path()), &failure);
     setenv("PATH", savedPath.c_str(), 1);
 
-    ASSERT_TRUE(opened);
-    ASSERT_TRUE(WaitForFile(report));
-    EXPECT_EQ(ReadFileBytes(report), document.string() + "\n");
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(failure, L"Permission denied");
+    EXPECT_FALSE(platform::ShellOpen(WidePath(temp.Path() / "absent"), L"", WidePath(temp.Path()), &failure));
+    EXPECT_EQ(failure, L"No such file or directory");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(report));
 }
 
 }  // namespace

@@ -42,5 +42,14 @@ void OpenInRootFolder(const std::wstring& fileName, const std::wstring& paramete
         return;
     }
     const std::wstring root = GetRootFolder();
-    platform::ShellOpen(root + name, parameters, root);
+    StartProgram(root + name, parameters, root);
+}
+
+bool StartProgram(const std::wstring& path, const std::wstring& parameters, const std::wstring& workingFolder)
+{
+    std::wstring failure;
+    if (platform::ShellOpen(path, parameters, workingFolder, &failure))
+        return true;
+    WriteLog(L"启动程序 %s 失败: %s", LogValue(path).c_str(), failure.c_str());
+    return false;
 }

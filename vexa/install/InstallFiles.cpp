@@ -9,6 +9,7 @@
 #include "vexa/control/UpdateLog.h"
 #include "vexa/download/DownloadUiState.h"
 #include "vexa/download/ProgressFunctions.h"
+#include "vexa/install/ProgramFile.h"
 #include "vexa/install/RollbackFromBackup.h"
 
 #include <string>
@@ -90,6 +91,9 @@ bool InstallFiles(InstallSet& installSet)
         const std::wstring rel = installSet.front().GetFileName();
         const InstallPaths paths = PathsOf(rel);
         EnsurePathDir(paths.backup);
+        // A new file takes the downloaded copy's permissions, which never let it run.
+        if (!FileExists(paths.target) && IsProgramFile(paths.source))
+            platform::MakeExecutable(paths.source);
         platform::SetControlText(g_installUiState.label, L"正在更新 " + rel + L" ...");
         // A client of mixed versions must never start: a failed backup undoes this run too.
         if (!BackUp(paths) || !Replace(paths))

@@ -72,4 +72,15 @@ TEST(OpenInRootFolder, NamesOutsideTheRootStartNothingAndAreLogged)
     EXPECT_FALSE(std::filesystem::exists(tree.Root().parent_path() / "escaped"));
 }
 
+TEST(OpenInRootFolder, AFailedStartIsLoggedWithTheReason)
+{
+    ClientTree tree(kProbe);
+    WriteFileBytes(tree.Root() / "readme.txt", "a document, not a program");
+    ASSERT_EQ(tree.Run({"open", "readme.txt", "-onlymain"}), 0);
+    ASSERT_EQ(tree.Run({"open", "absent", "-onlymain"}), 0);
+    const std::wstring root = platform::WideFromUtf8(tree.Root().string());
+    EXPECT_TRUE(Logged(tree, L"启动程序 " + root + L"/readme.txt 失败: Permission denied"));
+    EXPECT_TRUE(Logged(tree, L"启动程序 " + root + L"/absent 失败: No such file or directory"));
+}
+
 }  // namespace
