@@ -1,12 +1,15 @@
 #include "vexa/control/PublishedNames.h"
 
+#include "vexa/control/TextUtils.h"
+
 #include <algorithm>
-#include <cwctype>
 
 bool IsFolderSafeVersion(const std::wstring& version)
 {
-    const auto allowed = [](wchar_t c) { return (c >= L'0' && c <= L'9') || c == L'.' || std::iswspace(c); };
-    return std::all_of(version.begin(), version.end(), allowed) && version.find(L"..") == std::wstring::npos;
+    const std::wstring trimmed = TrimWhiteSpace(version);
+    const auto unsafe = [](wchar_t c) { return c == L'/' || c == L'\\' || IsControlCharacter(c); };
+    return !trimmed.empty() && trimmed != L"." && trimmed != L".." &&
+           std::none_of(version.begin(), version.end(), unsafe);
 }
 
 bool IsUrlSafeProductCode(const std::wstring& productCode)

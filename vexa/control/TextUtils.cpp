@@ -25,6 +25,11 @@ bool IsWhiteSpace(wchar_t c)
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
+bool IsControlCharacter(wchar_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
 std::wstring TrimWhiteSpace(const std::wstring& text)
 {
     const auto first = std::find_if_not(text.begin(), text.end(), IsWhiteSpace);

@@ -15,6 +15,9 @@ std::wstring ToWide(const std::string& text);
 bool IsWhiteSpace(wchar_t c);
 std::wstring TrimWhiteSpace(const std::wstring& text);
 
+// The C0 and C1 control characters and DEL (U+0000-U+001F, U+007F-U+009F).
+bool IsControlCharacter(wchar_t c);
+
 // Cuts the text at every separator; the pieces, trimmed of white space, that are
 // not empty go to out in order (out is emptied first).
 void SplitString(const std::wstring& text, wchar_t separator, std::vector<std::wstring>& out);

@@ -2,11 +2,14 @@
 
 #include <string_view>
 
+#include "vexa/control/TextUtils.h"
+
 namespace {
 
-bool IsControl(wchar_t c)
+// The two non-characters no XML file list can carry.
+bool IsNonCharacter(wchar_t c)
 {
-    return c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0);
+    return c == 0xFFFE || c == 0xFFFF;
 }
 
 bool IsCleanComponent(std::wstring_view component)
@@ -21,7 +24,7 @@ bool IsCleanFileName(const std::wstring& name)
     if (name.empty() || name.front() != L'/')
         return false;
     for (wchar_t c : name)
-        if (c == L'\\' || IsControl(c))
+        if (c == L'\\' || IsControlCharacter(c) || IsNonCharacter(c))
             return false;
     std::size_t start = 1;
     for (;;) {

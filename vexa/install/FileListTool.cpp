@@ -1,6 +1,5 @@
 #include "vexa/install/FileListTool.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
@@ -12,6 +11,7 @@
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/ModuleFolders.h"
 #include "vexa/install/CFileDigester.h"
+#include "vexa/install/CleanFileName.h"
 
 namespace {
 
@@ -47,13 +47,11 @@ struct WalkResult {
     std::wstring failure;
 };
 
-// A name that is not UTF-8, holds a control character, or holds '\' (a separator to
-// readers elsewhere) would reach the list changed or make it unreadable.
+// A name that is not UTF-8 would reach the list changed; any other must pass the
+// updater's own check, so that no client refuses the list written.
 bool ListCanCarry(const platform::FolderEntry& entry)
 {
-    return entry.exactName && std::none_of(entry.name.begin(), entry.name.end(), [](wchar_t c) {
-               return c < 0x20 || c == L'\\' || c == 0xFFFE || c == 0xFFFF;
-           });
+    return entry.exactName && IsCleanFileName(L"/" + entry.name);
 }
 
 bool WalkFolder(platform::CDirectoryWalk& walk, const std::wstring& directory, const Exclusions& excluded,

@@ -4,11 +4,13 @@
 
 namespace {
 
-TEST(PublishedNamesTest, VersionMustBeAFolderNameOfDigitsAndDots)
+// Only what could leave the version's folder is refused; the comparison judges the rest.
+TEST(PublishedNamesTest, VersionMustStayAFolderOfItsOwn)
 {
-    for (const wchar_t* version : {L"1.0.0", L"1.2.3.4", L" 1.2.3 ", L"10.0.0"})
+    for (const wchar_t* version : {L"1.0.0", L"1.2.3.4", L" 1.2.3 ", L"10.0.0", L"1..2.3", L"1.2.3b", L"1.0.-1", L"..1"})
         EXPECT_TRUE(IsFolderSafeVersion(version)) << version;
-    for (const wchar_t* version : {L"1..2.3", L"../../1.0.0", L"1.0.0/x", L"1.0.0\\x", L"1.0.0a", L"1.0.-1"})
+    for (const wchar_t* version : {L"", L" \t", L"\x3000", L".", L"..", L" .. ", L"../../1.0.0", L"1.0.0/x",
+                                   L"1.0.0\\x", L"1.0\x7f", L"1.0\x85", L"1.0\n"})
         EXPECT_FALSE(IsFolderSafeVersion(version)) << version;
 }
 
