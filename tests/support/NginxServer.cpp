@@ -77,8 +77,8 @@ int FreeLoopbackPort()
     return ntohs(address.sin_port);
 }
 
-NginxServer::NginxServer(std::optional<TlsFiles> tls, std::optional<Throttle> throttle)
-    : site_(dir_.Path() / "site"), tls_(std::move(tls)), throttle_(std::move(throttle))
+NginxServer::NginxServer(std::optional<TlsFiles> tls, std::optional<Throttle> throttle, std::vector<Redirect> redirects)
+    : site_(dir_.Path() / "site"), tls_(std::move(tls)), throttle_(std::move(throttle)), redirects_(std::move(redirects))
 {
     std::filesystem::create_directories(site_);
     // The free port may be taken by a parallel test before nginx binds it: try another.
@@ -199,6 +199,8 @@ void NginxServer::WriteConfig() const
     if (throttle_)
         config << "    location ~ \"" << throttle_->pathPattern << "\" { limit_rate " << throttle_->bytesPerSecond
                << "; }\n";
+    for (const Redirect& redirect : redirects_)
+        config << "    location = \"" << redirect.path << "\" { return 301 \"" << redirect.location << "\"; }\n";
     config << "  }\n"
               "}\n";
 }

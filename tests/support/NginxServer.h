@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -22,12 +23,19 @@ struct Throttle {
     std::size_t bytesPerSecond = 0;
 };
 
+// A path answered with "301 Moved Permanently" to the location instead of a file.
+struct Redirect {
+    std::string path;
+    std::string location;
+};
+
 // Debian's nginx on a free loopback port, serving a temporary site folder. It
 // honours byte ranges and answers 404 for missing files. With TLS files it speaks
 // only HTTPS. Stopped on destruction.
 class NginxServer {
 public:
-    explicit NginxServer(std::optional<TlsFiles> tls = std::nullopt, std::optional<Throttle> throttle = std::nullopt);
+    explicit NginxServer(std::optional<TlsFiles> tls = std::nullopt, std::optional<Throttle> throttle = std::nullopt,
+                         std::vector<Redirect> redirects = {});
     ~NginxServer();
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
@@ -54,6 +62,7 @@ private:
     std::filesystem::path site_;
     std::optional<TlsFiles> tls_;
     std::optional<Throttle> throttle_;
+    std::vector<Redirect> redirects_;
     int port_ = 0;
     int pid_ = -1;
 };

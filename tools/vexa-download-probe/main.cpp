@@ -29,9 +29,10 @@ int PrintDownloadSet()
 
 }  // namespace
 
-// VEXA_STALL_SECONDS shortens the low-speed minute for tests of a stalled server.
+// VEXA_TEST_TRANSFER_SECONDS shortens the transfer limits for tests of a stalled server.
 //
-// vexa-download-probe file <url> <path> [size cap]        DownloadFile without dialog
+// vexa-download-probe file <url> <path> [size cap]        DownloadFile without dialog; with
+//                                                          a cap, as a small file (whole-time limit)
 // vexa-download-probe files <list.xml> <base url> <local base>   DownloadFiles of the list
 // vexa-download-probe set                                  prints BuildDownloadSet's names
 // vexa-download-probe newlist                              DownloadNewFileList
@@ -39,14 +40,13 @@ int PrintDownloadSet()
 int main(int argc, char** argv)
 {
     platform::SetChineseLocale();
-    if (const char* stall = std::getenv("VEXA_STALL_SECONDS"))
-        CurrentTransferLimits().lowSpeedSeconds = std::atol(stall);
     if (argc < 2)
         return 2;
     const std::string mode = argv[1];
     if (mode == "file" && (argc == 4 || argc == 5)) {
         const std::uint64_t cap = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : CDownloadSink::kNoCap;
-        return DownloadFile(Wide(argv[2]), Wide(argv[3]), false, cap) ? 0 : 1;
+        const TransferKind kind = argc == 5 ? TransferKind::SmallFile : TransferKind::LargeFile;
+        return DownloadFile(Wide(argv[2]), Wide(argv[3]), false, cap, kind) ? 0 : 1;
     }
     if (mode == "files" && argc == 5) {
         CFileList list;

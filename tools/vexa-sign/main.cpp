@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "vexa/download/FileSignature.h"
@@ -18,6 +21,13 @@ constexpr const char* kUsageText = R"(usage:
   vexa-sign verify <public key> <file>      checks <file> against <file>.sig
 Copy update.pub into the updater's folder of the client tree; publish every
 vexa.xml, filelist.xml and installer together with its .sig.
+A signature binds the file to its place on the update server, so sign each
+file where it lies in the published tree, which the tool reads off its path:
+  <ProductCode>/vexa.xml                                (below SelfUrl)
+  <ProductCode>/<version>/vexa/filelist.xml             (below DownloadUrl)
+  <ProductCode>/<version>/<ProductCode>Installer.exe    (below DownloadUrl)
+The signed bytes are that path (UTF-8), one zero byte, then the file; a file
+served at another path or for another version does not verify.
 Exit codes: 0 done, 1 the signature does not verify, 2 usage, 3 a key is missing,
 unreadable or of the wrong kind, or keygen would overwrite one, 4 a file or its
 signature cannot be read or written.
@@ -53,6 +63,43 @@ bool WriteFile(const std::string& path, const std::string& text)
         return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
+}
+
+// The last count components of the file's absolute path, joined by '/'.
+std::optional<std::string> LastComponents(const std::vector<std::string>& components, std::size_t count)
+{
+    if (components.size() < count)
+        return std::nullopt;
+    std::string path;
+    for (auto it = components.end() - static_cast<std::ptrdiff_t>(count); it != components.end(); ++it)
+        path += (path.empty() ? "" : "/") + *it;
+    return path;
+}
+
+// Where the updater fetches the file, read off its place in the published tree;
+// empty for a file the updater never fetches signed.
+std::optional<std::string> PublishedPath(const std::string& file)
+{
+    std::vector<std::string> components;
+    for (const std::filesystem::path& part : std::filesystem::absolute(file).lexically_normal().relative_path())
+        components.push_back(part.string());
+    const std::string name = components.empty() ? "" : components.back();
+    constexpr std::string_view kInstaller = "Installer.exe";
+    if (name == "vexa.xml")
+        return LastComponents(components, 2);
+    if (name == "filelist.xml" && components.size() >= 2 && components[components.size() - 2] == "vexa")
+        return LastComponents(components, 4);
+    if (name.size() > kInstaller.size() && name.ends_with(kInstaller) && components.size() >= 3 &&
+        components[components.size() - 3] + std::string(kInstaller) == name)
+        return LastComponents(components, 3);
+    return std::nullopt;
+}
+
+int NotPublished(const std::string& file)
+{
+    return Fail(kBadUsage, file,
+                "not in a published place (<ProductCode>/vexa.xml, <ProductCode>/<version>/vexa/filelist.xml or "
+                "<ProductCode>/<version>/<ProductCode>Installer.exe)");
 }
 
 int CheckFailure(SignatureCheck check, const std::string& key, const std::string& file)
@@ -101,8 +148,11 @@ int Sign(const std::string& secretKey, char** files, int count)
 {
     for (int i = 0; i < count; ++i) {
         const std::string file = files[i];
+        const std::optional<std::string> published = PublishedPath(file);
+        if (!published)
+            return NotPublished(file);
         std::string signature;
-        if (const int code = CheckFailure(SignFile(Wide(file), Wide(secretKey), signature), secretKey, file))
+        if (const int code = CheckFailure(SignFile(Wide(file), *published, Wide(secretKey), signature), secretKey, file))
             return code;
         if (!WriteFile(file + ".sig", signature))
             return Fail(kFileProblem, file + ".sig", "cannot write the signature");
@@ -113,9 +163,13 @@ int Sign(const std::string& secretKey, char** files, int count)
 
 int Verify(const std::string& publicKey, const std::string& file)
 {
-    if (const int code = CheckFailure(VerifyFileSignature(Wide(file), Wide(file + ".sig"), Wide(publicKey)), publicKey, file))
+    const std::optional<std::string> published = PublishedPath(file);
+    if (!published)
+        return NotPublished(file);
+    if (const int code = CheckFailure(VerifyFileSignature(Wide(file), *published, Wide(file + ".sig"), Wide(publicKey)),
+                                      publicKey, file))
         return code;
-    std::printf("%s: signature verified\n", file.c_str());
+    std::printf("%s: signature verified as %s\n", file.c_str(), published->c_str());
     return kDone;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "vexa/control/ConfigReaders.h"
 #include "vexa/control/ModuleFolders.h"
+#include "vexa/download/UrlPath.h"
 
 #include <utility>
 
@@ -48,24 +49,44 @@ UpdateMethodType CUpdateConfig::GetUpdateMethod() const
     return ReadUpdateMethod(m_downloadedPath);
 }
 
+std::wstring CUpdateConfig::GetConfigPublishedPath() const
+{
+    return ReadProductCode(m_localPath) + L"/" + L"vexa.xml";
+}
+
+std::wstring CUpdateConfig::GetVersionPublishedPath() const
+{
+    return GetNewProductCode() + L"/" + GetNewVersion();
+}
+
+std::wstring CUpdateConfig::GetNewFileListPublishedPath() const
+{
+    return GetVersionPublishedPath() + L"/" + L"vexa" + L"/" + L"filelist.xml";
+}
+
+std::wstring CUpdateConfig::GetInstallerPublishedPath() const
+{
+    return GetVersionPublishedPath() + L"/" + GetNewProductCode() + L"Installer.exe";
+}
+
 std::wstring CUpdateConfig::GetConfigUrl() const
 {
-    return ReadSelfUrl(m_localPath) + ReadProductCode(m_localPath) + L"/" + L"vexa.xml";
+    return ReadSelfUrl(m_localPath) + EncodeUrlPath(GetConfigPublishedPath());
 }
 
 std::wstring CUpdateConfig::GetFilesBaseUrl() const
 {
-    return ReadDownloadUrl(m_downloadedPath) + GetNewProductCode() + L"/" + GetNewVersion();
+    return ReadDownloadUrl(m_downloadedPath) + EncodeUrlPath(GetVersionPublishedPath());
 }
 
 std::wstring CUpdateConfig::GetNewFileListUrl() const
 {
-    return GetFilesBaseUrl() + L"/" + L"vexa" + L"/" + L"filelist.xml";
+    return ReadDownloadUrl(m_downloadedPath) + EncodeUrlPath(GetNewFileListPublishedPath());
 }
 
 std::wstring CUpdateConfig::GetInstallerUrl() const
 {
-    return GetFilesBaseUrl() + L"/" + GetNewProductCode() + L"Installer.exe";
+    return ReadDownloadUrl(m_downloadedPath) + EncodeUrlPath(GetInstallerPublishedPath());
 }
 
 std::wstring CUpdateConfig::GetVersionDownloadFolder() const

@@ -25,9 +25,19 @@ public:
     std::wstring GetNewStartExecute() const;
     UpdateMethodType GetUpdateMethod() const;
 
-    // SelfUrl + ProductCode (installed copy) + "/vexa.xml".
+    // Published paths: where a file lies below SelfUrl or DownloadUrl, as its
+    // signature names it. A URL is the base followed by its path, each segment
+    // percent-encoded.
+    // ProductCode (installed copy) + "/vexa.xml", below SelfUrl.
+    std::wstring GetConfigPublishedPath() const;
+    // ProductCode + "/" + CurVersion of the downloaded copy, below DownloadUrl.
+    std::wstring GetVersionPublishedPath() const;
+    // That folder + "/vexa/filelist.xml" and + "/<ProductCode>Installer.exe".
+    std::wstring GetNewFileListPublishedPath() const;
+    std::wstring GetInstallerPublishedPath() const;
+
     std::wstring GetConfigUrl() const;
-    // DownloadUrl + ProductCode + "/" + CurVersion of the downloaded copy, no trailing '/'.
+    // The URL of the version's folder, no trailing '/'.
     std::wstring GetFilesBaseUrl() const;
     std::wstring GetNewFileListUrl() const;
     std::wstring GetInstallerUrl() const;

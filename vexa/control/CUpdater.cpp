@@ -64,14 +64,17 @@ void CUpdater::RunUpdateMode()
         return;
     }
     switch (type) {
-    case UPDATE_OPTIONAL:
+    case UPDATE_OPTIONAL: {
         WriteLog(L"检测到有可用更新");
-        if (platform::ShowMessageBox(L"检测到有可用更新，是否立即下载并安装!", L"更新提示", kQuestionStyle) !=
-            platform::kAnswerYes) {
+        const int answer = platform::ShowMessageBox(L"检测到有可用更新，是否立即下载并安装!", L"更新提示", kQuestionStyle);
+        if (answer != platform::kAnswerYes) {
+            // The answer tells a "no" (7) from a box nobody could answer (0).
+            WriteLog(L"可选更新未被接受(应答 %d)，启动已安装的版本", answer);
             LaunchClient();
             return;
         }
         break;
+    }
     case UPDATE_FORCED:
         WriteLog(L"检测到有更新需要强制升级");
         break;

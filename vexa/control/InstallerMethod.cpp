@@ -1,8 +1,8 @@
 #include "vexa/control/InstallerMethod.h"
 
 #include "platform/files.h"
-#include "platform/process.h"
 #include "vexa/control/CUpdateConfig.h"
+#include "vexa/control/ClientStart.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/SignedDownload.h"
 
@@ -20,14 +20,15 @@ std::wstring InstallerPath()
 
 bool DownloadInstaller()
 {
-    const std::wstring url = GetUpdateConfig().GetInstallerUrl();
+    const CUpdateConfig& config = GetUpdateConfig();
+    const std::wstring url = config.GetInstallerUrl();
     const std::wstring path = InstallerPath();
-    return DownloadFile(url, path, true) && CheckDownloadSignature(url, path);
+    return DownloadFile(url, path, true) && CheckDownloadSignature(url, config.GetInstallerPublishedPath(), path);
 }
 
 void RunInstaller()
 {
     const std::wstring path = InstallerPath();
     platform::MakeExecutable(path);
-    platform::ShellOpen(path, L"", L"");
+    StartProgram(path, L"", L"");
 }

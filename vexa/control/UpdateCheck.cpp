@@ -18,8 +18,10 @@ namespace {
 // taken for a verdict. Such a download counts as failed.
 bool DownloadPublishedConfig(const std::wstring& path)
 {
-    const std::wstring url = GetUpdateConfig().GetConfigUrl();
-    return DownloadFile(url, path, false, kConfigSizeCap) && CheckDownloadSignature(url, path) &&
+    const CUpdateConfig& config = GetUpdateConfig();
+    const std::wstring url = config.GetConfigUrl();
+    return DownloadFile(url, path, false, kConfigSizeCap, TransferKind::SmallFile) &&
+           CheckDownloadSignature(url, config.GetConfigPublishedPath(), path) &&
            ConfigHasKey(path, L"CurVersion");
 }
 
@@ -43,6 +45,8 @@ void LogVerdict(UpdateType type)
 
 bool CheckForUpdate(UpdateType& type)
 {
+    if (!UpdatesAreSigned())
+        WriteLog(L"未找到update.pub，更新文件不做签名验证");
     const std::wstring path = GetUpdateConfig().DownloadedPath();
     // The download appends: a copy that stays would have the new one resumed onto it.
     if (!platform::RemoveFileIfPresent(path)) {

@@ -66,6 +66,8 @@ std::size_t CDownloadSink::Write(const char* data, std::size_t bytes)
 
 void CDownloadSink::Finish()
 {
+    // The handle may outlive the sink: it must not keep writing into its error text.
+    curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, nullptr);
     if (state_ == State::Undecided)
         Decide();
 }

@@ -40,7 +40,8 @@ public:
 
     // Takes one block of the body; the count written, less than bytes to stop the transfer.
     std::size_t Write(const char* data, std::size_t bytes);
-    // Decides for an answer whose body never came; call after the transfer.
+    // Decides for an answer whose body never came, and detaches the error text from
+    // the handle; call after the transfer.
     void Finish();
 
     // Also digests what is written; call before the transfer. With a pipe the digest is
@@ -56,6 +57,9 @@ public:
     State GetState() const { return state_; }
     long GetStatus() const { return status_; }
     std::FILE* GetFile() const { return file_; }
+    // libcurl's own words for a failed transfer (CURLOPT_ERRORBUFFER), empty when it gave none.
+    char* ErrorBuffer() { return errorText_; }
+    const char* GetErrorText() const { return errorText_; }
 
 private:
     void Decide();
@@ -74,6 +78,7 @@ private:
     bool digestCoversFile_ = false;
     CDigestPipe* pipe_ = nullptr;
     Md5Context digest_;
+    char errorText_[CURL_ERROR_SIZE] = {};
 };
 
 // libcurl's write function: no bytes at all once the user cancelled the download

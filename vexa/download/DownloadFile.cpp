@@ -41,12 +41,16 @@ bool FetchAfresh(CURL* curl, std::FILE* file, const std::wstring& url, std::uint
     curl_easy_setopt(curl, CURLOPT_RANGE, nullptr);
     const CURLcode result = curl_easy_perform(curl);
     sink.Finish();
-    return Succeeded(result, sink);
+    if (Succeeded(result, sink))
+        return true;
+    LogFailedTransfer(result, sink, url);
+    return false;
 }
 
 }  // namespace
 
-bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog, std::uint64_t sizeCap)
+bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog, std::uint64_t sizeCap,
+                  TransferKind kind)
 {
     ResetDownloadUiState();
     EnsurePathDir(path);
@@ -70,14 +74,17 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDi
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ProgressInBytes<OnSingleProgress>);
     }
-    SetTransferLimits(curl);
+    SetTransferLimits(curl, kind);
     if (size != 0)
         SetResumeRange(curl, size);
 
     const CURLcode result = curl_easy_perform(curl);
     sink.Finish();
-    const bool fetched = Succeeded(result, sink) ||
-                         (size != 0 && RangeRefused(sink) && FetchAfresh(curl, file, url, size, sizeCap));
+    bool fetched = Succeeded(result, sink);
+    if (!fetched && size != 0 && RangeRefused(sink))
+        fetched = FetchAfresh(curl, file, url, size, sizeCap);
+    else if (!fetched)
+        LogFailedTransfer(result, sink, url);
     curl_easy_cleanup(curl);
 
     if (!fetched) {

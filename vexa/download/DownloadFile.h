@@ -3,6 +3,7 @@
 #include <string>
 
 #include "vexa/download/CDownloadSink.h"
+#include "vexa/download/TransferOptions.h"
 
 // Downloads one URL into one local file with libcurl. The file is opened for
 // appending; when it already holds data only the rest is asked for with a byte
@@ -14,6 +15,7 @@
 // one only when it comes. A body that would grow the file beyond sizeCap
 // fails the download. Folders of the path are created as needed.
 // showDialog puts the transfer behind the single-bar dialog, which closes itself at
-// 100 % and can cancel the transfer ("已取消下载" is then shown).
+// 100 % and can cancel the transfer ("已取消下载" is then shown). kind chooses the
+// time limits (TransferLimits). A failure is logged with the URL (LogFailedTransfer).
 bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog,
-                  std::uint64_t sizeCap = CDownloadSink::kNoCap);
+                  std::uint64_t sizeCap = CDownloadSink::kNoCap, TransferKind kind = TransferKind::LargeFile);

@@ -12,6 +12,7 @@
 #include "vexa/download/DownloadUiState.h"
 #include "vexa/download/ProgressFunctions.h"
 #include "vexa/download/TransferOptions.h"
+#include "vexa/download/UrlPath.h"
 #include "vexa/install/FileList.h"
 #include "vexa/install/Md5.h"
 #include "vexa/install/SelfUpdateEntry.h"
@@ -24,7 +25,6 @@
 namespace {
 
 constexpr long kConnectTimeoutSeconds = 15;
-constexpr long kNotFound = 404;
 // From this many bytes to fetch on, a file is digested on the pipe's thread: below it
 // the hand-off and the wake-ups cost more than the overlap gains.
 constexpr std::uint64_t kPipedDigestBytes = 8u << 20;
@@ -55,7 +55,7 @@ public:
         curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, ProgressInBytes<OnFileProgress>);
         curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
         ApplyCertificateAuthority(curl_, authority_);
-        SetTransferLimits(curl_);
+        SetTransferLimits(curl_, TransferKind::LargeFile);
         SetReceiveBuffer(curl_);
     }
 
@@ -72,13 +72,7 @@ bool ReportTransfer(CURLcode result, const CDownloadSink& sink, const std::wstri
     using State = CDownloadSink::State;
     if (sink.GetState() == State::StoppedEarly || (result == CURLE_OK && sink.GetState() == State::Writing))
         return true;
-    const bool ownStop = result == CURLE_OK || result == CURLE_WRITE_ERROR;
-    if (ownStop && sink.GetState() == State::Refused && sink.GetStatus() == kNotFound)
-        WriteLog(L"url所指文件路径错误或不存在, url: %s", url.c_str());
-    else if (ownStop && sink.GetState() == State::Refused)
-        WriteLog(L"下载文件失败, HTTP状态: %d, url: %s", static_cast<int>(sink.GetStatus()), url.c_str());
-    else
-        WriteLog(L"下载文件失败, errcode: %d", static_cast<int>(result));
+    LogFailedTransfer(result, sink, url);
     return false;
 }
 
@@ -128,7 +122,7 @@ bool DownloadEntry(CSetTransfer& transfer, const CFileListInfo& entry, const std
 {
     const std::wstring name = entry.GetFileName();
     WriteLog(L"正在下载文件 %s ...", name.c_str());
-    const std::wstring url = baseUrl + name;
+    const std::wstring url = baseUrl + EncodeUrlPath(name);
     const std::wstring localPath = localBase + DownloadedName(name);
     EnsurePathDir(localPath);
 
@@ -173,7 +167,7 @@ bool DownloadFiles(const CFileList& entries, const std::wstring& baseUrl, const 
         if (!DownloadEntry(transfer, entry, baseUrl, localBase))
             return false;
         StepOverallProgress(done, count);
-        WriteLog(L"文件 %s 下载成功", (localBase + entry.GetFileName()).c_str());
+        WriteLog(L"文件 %s 下载成功", (localBase + DownloadedName(entry.GetFileName())).c_str());
         ++done;
     }
     // The dialog closes itself when the overall bar reaches 100 %.

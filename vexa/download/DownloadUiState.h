@@ -36,7 +36,8 @@ extern DownloadUiState g_downloadUiState;
 extern InstallUiState g_installUiState;
 extern std::atomic<platform::WindowHandle> g_splashWindow;
 
-// Zeroes every field but the main label, as each download does when it begins.
+// Zeroes every field, as each download does when it begins: no handle of an earlier
+// dialog outlives it.
 void ResetDownloadUiState();
 // Zeroes every field, as the installation does before it starts its dialog.
 void ResetInstallUiState();

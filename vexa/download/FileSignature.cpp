@@ -92,9 +92,11 @@ Bytes KeyId(const unsigned char* publicKey)
     return id;
 }
 
-// Feeds the whole file into the pre-hash; false when it cannot be read to its end.
-bool HashFile(const std::wstring& path, crypto_sign_state& state)
+// Feeds the published path, a zero byte and the whole file into the pre-hash;
+// false when the file cannot be read to its end.
+bool HashFile(const std::wstring& path, const std::string& publishedPath, crypto_sign_state& state)
 {
+    crypto_sign_update(&state, reinterpret_cast<const unsigned char*>(publishedPath.c_str()), publishedPath.size() + 1);
     platform::CFileReader reader;
     if (!reader.Open(path))
         return false;
@@ -119,14 +121,15 @@ KeyPairText GenerateKeyPair()
     return keys;
 }
 
-SignatureCheck SignFile(const std::wstring& file, const std::wstring& secretKeyFile, std::string& signatureText)
+SignatureCheck SignFile(const std::wstring& file, const std::string& publishedPath, const std::wstring& secretKeyFile,
+                        std::string& signatureText)
 {
     SecretKey key;
     if (const SignatureCheck read = ReadKey(secretKeyFile, crypto_sign_SECRETKEYBYTES, key.bytes); read != SignatureCheck::Valid)
         return read;
     crypto_sign_state state;
     crypto_sign_init(&state);
-    if (!HashFile(file, state))
+    if (!HashFile(file, publishedPath, state))
         return SignatureCheck::FileUnreadable;
     const unsigned char* secretKey = key.bytes.data();
     Bytes signature = KeyId(secretKey + crypto_sign_SECRETKEYBYTES - crypto_sign_PUBLICKEYBYTES);
@@ -136,8 +139,8 @@ SignatureCheck SignFile(const std::wstring& file, const std::wstring& secretKeyF
     return SignatureCheck::Valid;
 }
 
-SignatureCheck VerifyFileSignature(const std::wstring& file, const std::wstring& signatureFile,
-                                   const std::wstring& publicKeyFile)
+SignatureCheck VerifyFileSignature(const std::wstring& file, const std::string& publishedPath,
+                                   const std::wstring& signatureFile, const std::wstring& publicKeyFile)
 {
     Bytes key;
     if (const SignatureCheck read = ReadKey(publicKeyFile, crypto_sign_PUBLICKEYBYTES, key); read != SignatureCheck::Valid)
@@ -152,7 +155,7 @@ SignatureCheck VerifyFileSignature(const std::wstring& file, const std::wstring&
 
     crypto_sign_state state;
     crypto_sign_init(&state);
-    if (!HashFile(file, state))
+    if (!HashFile(file, publishedPath, state))
         return SignatureCheck::FileUnreadable;
     const bool valid = crypto_sign_final_verify(&state, signature.bytes->data() + kKeyIdBytes, key.data()) == 0;
     return valid ? SignatureCheck::Valid : SignatureCheck::Tampered;

@@ -11,6 +11,12 @@
 //   signature ("<file>.sig")    an 8-byte key id, then the 64-byte signature
 // The key id (BLAKE2b-64 of the public key) tells "signed with another key" apart
 // from "the file changed".
+//
+// What is signed binds the file to where it is published: the pre-hash takes the
+// published path (UTF-8, the URL path below SelfUrl or DownloadUrl before
+// percent-encoding, e.g. "MOX/1.2.0/vexa/filelist.xml"), one zero byte, then the
+// file's bytes. A file served at another path or for another version does not
+// verify (Tampered).
 
 enum class SignatureCheck {
     Valid,
@@ -32,7 +38,8 @@ KeyPairText GenerateKeyPair();
 
 // Signs the file with the secret key file; on Valid, signatureText holds the
 // contents of its signature file.
-SignatureCheck SignFile(const std::wstring& file, const std::wstring& secretKeyFile, std::string& signatureText);
+SignatureCheck SignFile(const std::wstring& file, const std::string& publishedPath, const std::wstring& secretKeyFile,
+                        std::string& signatureText);
 
-SignatureCheck VerifyFileSignature(const std::wstring& file, const std::wstring& signatureFile,
-                                   const std::wstring& publicKeyFile);
+SignatureCheck VerifyFileSignature(const std::wstring& file, const std::string& publishedPath,
+                                   const std::wstring& signatureFile, const std::wstring& publicKeyFile);

@@ -3,10 +3,12 @@
 #include <cstdint>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "vexa/control/ModuleFolders.h"
 #include "vexa/control/UpdateLog.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/FileSignature.h"
+#include "vexa/download/TransferOptions.h"
 
 namespace {
 
@@ -15,17 +17,23 @@ constexpr std::uint64_t kSignatureSizeCap = 4096;
 
 }  // namespace
 
-bool CheckDownloadSignature(const std::wstring& url, const std::wstring& path)
+bool UpdatesAreSigned()
 {
-    const std::wstring key = GetUpdateKeyPath();
-    if (!platform::FileExists(key))
+    return platform::FileExists(GetUpdateKeyPath());
+}
+
+bool CheckDownloadSignature(const std::wstring& url, const std::wstring& publishedPath, const std::wstring& path)
+{
+    if (!UpdatesAreSigned())
         return true;
+    const std::wstring key = GetUpdateKeyPath();
     // A signature left by an earlier run must not be resumed onto.
     const std::wstring signature = path + L".sig";
     if (platform::FileExists(signature))
         platform::RemoveFile(signature);
-    const bool valid = DownloadFile(url + L".sig", signature, false, kSignatureSizeCap) &&
-                       VerifyFileSignature(path, signature, key) == SignatureCheck::Valid;
+    const bool valid =
+        DownloadFile(url + L".sig", signature, false, kSignatureSizeCap, TransferKind::SmallFile) &&
+        VerifyFileSignature(path, platform::Utf8FromWide(publishedPath), signature, key) == SignatureCheck::Valid;
     if (platform::FileExists(signature))
         platform::RemoveFile(signature);
     if (valid)

@@ -9,16 +9,26 @@
 class CDownloadSink;
 
 // Bounds that keep a broken or hostile server from holding the updater, and with it
-// the single-instance lock, for ever: a transfer slower than a few bytes per second
-// for a minute is aborted, and redirects are capped. Tests shorten the minute.
+// the single-instance lock and the game, for hours: every transfer slower than
+// 1 KiB/s for two minutes is aborted (a slow but real link does better), the small
+// files the check and the lists need must arrive whole within two minutes, and
+// redirects are capped.
 struct TransferLimits {
-    long lowSpeedBytesPerSecond = 10;
-    long lowSpeedSeconds = 60;
+    long lowSpeedBytesPerSecond = 1024;
+    long lowSpeedSeconds = 120;
+    long smallFileSeconds = 120;
     long maxRedirects = 10;
 };
 
-// The limits every transfer of this process uses.
-TransferLimits& CurrentTransferLimits();
+// The limits every transfer of this process uses. For tests only, the environment
+// variable VEXA_TEST_TRANSFER_SECONDS replaces both two-minute spans with its number
+// of seconds, so a test of a trickling server ends in seconds.
+const TransferLimits& CurrentTransferLimits();
+
+// What a transfer fetches: a small file (the configuration, a file list, a
+// signature) must arrive within the whole-time limit; a large one (a client file,
+// the installer) only keeps above the lowest speed.
+enum class TransferKind { SmallFile, LargeFile };
 
 // Size caps of the small files the updater parses: the published configuration and
 // the file lists. Larger answers fail the download.
@@ -30,11 +40,20 @@ std::uint64_t LocalFileSize(std::FILE* file);
 
 // The first options of every transfer, in their order: the URL (UTF-8 in a buffer
 // of 512 bytes; a longer one leaves it empty, so libcurl fails on an empty URL
-// instead of fetching a truncated one), following redirects, the sink as target.
+// instead of fetching a truncated one), following redirects (from an https URL to
+// https only, so a pinned server cannot be left for plain HTTP), the sink as target
+// and as the keeper of libcurl's error text.
 void SetTargetOptions(CURL* curl, const std::wstring& url, CDownloadSink& sink);
 
-// The options that follow the design's own: low-speed abort and redirect cap.
-void SetTransferLimits(CURL* curl);
+// Logs why a transfer failed, with its URL: a 404 as "url所指文件路径错误或不存在",
+// another refused answer with its HTTP status, a transfer error with libcurl's code
+// and then its words, so that a wrong address, an untrusted certificate and a
+// refused connection can be told apart in the log.
+void LogFailedTransfer(CURLcode result, const CDownloadSink& sink, const std::wstring& url);
+
+// The options that follow the design's own: low-speed abort, the whole-time limit
+// of a small file and the redirect cap.
+void SetTransferLimits(CURL* curl, TransferKind kind);
 
 // Takes the body in blocks of 100 KiB instead of libcurl's 16 KiB: a fast transfer
 // then costs fewer reads, writes and progress calls. Nothing the server sees changes.

@@ -39,8 +39,8 @@ bool DownloadNewFileList()
     const CUpdateConfig& config = GetUpdateConfig();
     const std::wstring path = config.GetNewFileListPath();
     const std::wstring url = config.GetNewFileListUrl();
-    if (!RemoveStaleFile(path) || !DownloadFile(url, path, false, kFileListSizeCap) ||
-        !CheckDownloadSignature(url, path)) {
+    if (!RemoveStaleFile(path) || !DownloadFile(url, path, false, kFileListSizeCap, TransferKind::SmallFile) ||
+        !CheckDownloadSignature(url, config.GetNewFileListPublishedPath(), path)) {
         WriteLog(L"下载filelist.xml文件失败");
         return false;
     }

@@ -28,18 +28,23 @@ ToolRun VexaSign(std::vector<std::string> arguments)
     return {tool.ExitCode(), tool.Stdout(), tool.Stderr()};
 }
 
-// A publisher's folder with a non-ASCII name holding one key pair and two files.
+// A publisher's folder with a non-ASCII name holding one key pair, and a published
+// tree with a configuration and an installer.
 class VexaSignTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         std::filesystem::create_directories(keys);
         ASSERT_EQ(VexaSign({"keygen", keys.string()}).exitCode, 0);
+        std::filesystem::create_directories(temp.Path() / "MOX/1.0.1");
         WriteFileBytes(File("vexa.xml"), "<vexa><CurVersion>1.0.1</CurVersion></vexa>\n");
         WriteFileBytes(File("MOXInstaller.exe"), std::string(100000, 'x'));
     }
 
-    std::string File(const std::string& name) const { return (temp.Path() / name).string(); }
+    std::string File(const std::string& name) const
+    {
+        return (temp.Path() / (name == "vexa.xml" ? "MOX" : "MOX/1.0.1") / name).string();
+    }
     std::string Key(const std::string& name) const { return (keys / name).string(); }
 
     testing_support::TempDir temp;
@@ -68,7 +73,8 @@ TEST_F(VexaSignTest, SignsEveryFileBesideItAndVerifiesThem)
     for (const char* name : {"vexa.xml", "MOXInstaller.exe"}) {
         const ToolRun verify = VexaSign({"verify", Key("update.pub"), File(name)});
         EXPECT_EQ(verify.exitCode, 0) << verify.err;
-        EXPECT_EQ(verify.out, File(name) + ": signature verified\n");
+        const std::string published = File(name).substr(temp.Path().string().size() + 1);
+        EXPECT_EQ(verify.out, File(name) + ": signature verified as " + published + "\n");
     }
 }
 
@@ -78,6 +84,7 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
     ASSERT_EQ(VexaSign({"sign", Key("update.key"), File("vexa.xml")}).exitCode, 0);
     ASSERT_EQ(VexaSign({"sign", File("update.key"), File("MOXInstaller.exe")}).exitCode, 0);
     WriteFileBytes(File("other.txt"), "unsigned");
+    WriteFileBytes(File("other.txt.sig"), ReadFileBytes(File("vexa.xml") + ".sig"));
 
     struct Case {
         std::vector<std::string> arguments;
@@ -90,7 +97,10 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
         {{"sign", Key("update.pub"), File("vexa.xml")}, 3, "not a key of the right kind"},
         {{"verify", Key("update.key"), File("vexa.xml")}, 3, "not a key of the right kind"},
         {{"sign", Key("update.key"), File("absent.xml")}, 4, "cannot read the file"},
-        {{"verify", Key("update.pub"), File("other.txt")}, 4, "cannot read the signature"},
+        {{"verify", Key("update.pub"), (temp.Path() / "vexa.xml").string()}, 4, "cannot read the signature"},
+        {{"sign", Key("update.key"), File("other.txt")}, 2, "not in a published place"},
+        {{"verify", Key("update.pub"), File("other.txt")}, 2, "not in a published place"},
+        {{"sign", Key("update.key"), (temp.Path() / "MOX/OTHERInstaller.exe").string()}, 2, "not in a published place"},
         {{"keygen", (temp.Path() / "no" / "such").string()}, 4, "cannot write the secret key"},
         {{"sign", Key("update.key")}, 2, "usage:"},
         {{}, 2, "usage:"},
@@ -107,6 +117,14 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
     const ToolRun tampered = VexaSign({"verify", Key("update.pub"), File("vexa.xml")});
     EXPECT_EQ(tampered.exitCode, 1);
     EXPECT_NE(tampered.err.find("not the one that was signed"), std::string::npos) << tampered.err;
+
+    // The same bytes and signature published for another product do not verify.
+    std::filesystem::create_directories(temp.Path() / "OTHER");
+    std::filesystem::copy_file(File("vexa.xml"), temp.Path() / "OTHER/vexa.xml");
+    ASSERT_EQ(VexaSign({"sign", Key("update.key"), File("vexa.xml")}).exitCode, 0);
+    std::filesystem::copy_file(File("vexa.xml") + ".sig", temp.Path() / "OTHER/vexa.xml.sig");
+    EXPECT_EQ(VexaSign({"verify", Key("update.pub"), File("vexa.xml")}).exitCode, 0);
+    EXPECT_EQ(VexaSign({"verify", Key("update.pub"), (temp.Path() / "OTHER/vexa.xml").string()}).exitCode, 1);
 }
 
 }  // namespace

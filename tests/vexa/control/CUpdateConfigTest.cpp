@@ -47,6 +47,21 @@ TEST_F(CUpdateConfigTest, EachValueComesFromItsOwnCopy)
     EXPECT_EQ(config.GetFilesBaseUrl(), L"http://files/dl/NEW/2.1.0");
     EXPECT_EQ(config.GetNewFileListUrl(), L"http://files/dl/NEW/2.1.0/vexa/filelist.xml");
     EXPECT_EQ(config.GetInstallerUrl(), L"http://files/dl/NEW/2.1.0/NEWInstaller.exe");
+    EXPECT_EQ(config.GetConfigPublishedPath(), L"OLD/vexa.xml");
+    EXPECT_EQ(config.GetNewFileListPublishedPath(), L"NEW/2.1.0/vexa/filelist.xml");
+    EXPECT_EQ(config.GetInstallerPublishedPath(), L"NEW/2.1.0/NEWInstaller.exe");
+}
+
+// The signed paths stay as published; each URL segment is percent-encoded as UTF-8.
+TEST_F(CUpdateConfigTest, UrlsEncodeWhatThePublishedPathsHold)
+{
+    WriteFileBytes(dir.Path() / "local.xml", "<v><SelfUrl>http://self</SelfUrl><ProductCode>游戏 #1</ProductCode></v>");
+    WriteFileBytes(dir.Path() / "downloaded.xml",
+                   "<v><ProductCode>a~b_c-d</ProductCode><CurVersion>1.2.3b?x%</CurVersion><DownloadUrl>http://dl</DownloadUrl></v>");
+    EXPECT_EQ(config.GetConfigPublishedPath(), L"游戏 #1/vexa.xml");
+    EXPECT_EQ(config.GetConfigUrl(), L"http://self/%E6%B8%B8%E6%88%8F%20%231/vexa.xml");
+    EXPECT_EQ(config.GetNewFileListPublishedPath(), L"a~b_c-d/1.2.3b?x%/vexa/filelist.xml");
+    EXPECT_EQ(config.GetNewFileListUrl(), L"http://dl/a~b_c-d/1.2.3b%3Fx%25/vexa/filelist.xml");
 }
 
 TEST_F(CUpdateConfigTest, ValuesFollowTheFilesWithoutCaching)

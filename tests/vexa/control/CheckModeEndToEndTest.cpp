@@ -1,5 +1,6 @@
 // The real updater in a temporary client tree, asked by the sample client's window
 // whether an update exists, against nginx serving the published configuration.
+#include "tests/support/HostileHttpServer.h"
 #include "tests/vexa/control/CheckModeFixture.h"
 
 #include <netinet/in.h>
@@ -12,6 +13,8 @@ using namespace std::chrono_literals;
 using namespace check_mode_testing;
 using testing_support::ChildOptions;
 using testing_support::ChildProcess;
+using testing_support::HostileHttpServer;
+using testing_support::HostileReply;
 using testing_support::ReadFileBytes;
 
 TEST_F(CheckModeTest, ForcedWhenTheInstalledVersionIsBelowTheMinimum)
@@ -97,12 +100,34 @@ TEST_F(CheckModeTest, StaleCopyThatCannotBeDeletedFailsTheCheck)
 
 TEST_F(CheckModeTest, UnreachableServerReportsAFailedCheck)
 {
-    Install("1.0.0", "http://127.0.0.1:" + std::to_string(testing_support::FreeLoopbackPort()) + "/MOXUpdate");
+    const std::string selfUrl = "http://127.0.0.1:" + std::to_string(testing_support::FreeLoopbackPort()) + "/MOXUpdate";
+    Install("1.0.0", selfUrl);
     auto client = OpenClientWindow("My Game");
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
     EXPECT_EQ(Received(*client, 1), "message=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"下载文件失败, errcode: 7"));  // CURLE_COULDNT_CONNECT, then libcurl's words
+    EXPECT_TRUE(LoggedUrl(selfUrl + "/MOX/vexa.xml"));
     EXPECT_TRUE(Logged(L"下载vexa.xml文件失败"));
     EXPECT_TRUE(Logged(L"手动检测更新失败"));
+}
+
+// A server that trickles "vexa.xml" (about 20 B/s, 15 s for the file) cannot hold the
+// check: it fails within the whole-time limit, here shortened to two seconds.
+TEST_F(CheckModeTest, TricklingServerFailsTheCheckWithinTheTimeLimit)
+{
+    HostileHttpServer trickling;
+    HostileReply reply{200, Config(SelfUrl(), "1.0.1", "1.0.0"), HostileReply::Body::Whole, {}};
+    reply.piece = 1;
+    reply.pauseMilliseconds = 50;
+    trickling.Answer("/MOXUpdate/MOX/vexa.xml", reply);
+    Install("1.0.0", trickling.BaseUrl() + "/MOXUpdate");
+    auto client = OpenClientWindow("My Game");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}, {{"VEXA_TEST_TRANSFER_SECONDS", "2"}}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+    EXPECT_EQ(Received(*client, 1), "message=1033 wparam=3 lparam=0\n");
+    EXPECT_TRUE(Logged(L"下载文件失败, errcode: 28"));  // CURLE_OPERATION_TIMEDOUT
+    EXPECT_TRUE(LoggedUrl(trickling.BaseUrl() + "/MOXUpdate/MOX/vexa.xml"));
 }
 
 TEST_F(CheckModeTest, ErrorPagesAreNoPublishedConfiguration)
@@ -110,6 +135,7 @@ TEST_F(CheckModeTest, ErrorPagesAreNoPublishedConfiguration)
     Install("1.0.0");
     auto client = OpenClientWindow("My Game");
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);  // 404
+    EXPECT_TRUE(Logged(L"url所指文件路径错误或不存在, url: " + platform::WideFromUtf8(SelfUrl()) + L"/MOX/vexa.xml"));
     // A folder in the file's place: redirected, then 403 with an HTML body.
     std::filesystem::create_directories(server.SiteRoot() / "MOXUpdate" / "MOX" / "vexa.xml");
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);

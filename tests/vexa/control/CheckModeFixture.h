@@ -111,6 +111,11 @@ protected:
 
     std::string Log() const { return ReadFileBytes(tree.ModuleFolder() / "log" / "update.log"); }
     bool Logged(const std::wstring& line) const { return Log().find(Utf16Le(line + L"\r\n")) != std::string::npos; }
+    // True when a line ending in ", url: <url>" was logged: a failed transfer names its URL.
+    bool LoggedUrl(const std::string& url) const
+    {
+        return Log().find(Utf16Le(L", url: " + platform::WideFromUtf8(url) + L"\r\n")) != std::string::npos;
+    }
     std::filesystem::path Transcript() const { return runtime.Path() / "ui.jsonl"; }
 
     TempDir runtime;

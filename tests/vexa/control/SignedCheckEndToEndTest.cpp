@@ -89,9 +89,31 @@ TEST_F(SignedCheckTest, HttpsNeedsTheAuthorityOfTheSettingWhenTheSystemDoesNotKn
     Publish(tlsServer, "1.0.1", "");
     auto client = OpenClientWindow("My Game");
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_TRUE(Logged(L"下载文件失败, errcode: 60"));  // CURLE_PEER_FAILED_VERIFICATION, then libcurl's words
+    EXPECT_TRUE(LoggedUrl(TlsSelfUrl() + "/MOX/vexa.xml"));
     TrustTestAuthority();
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
     EXPECT_EQ(Received(*client, 2), "message=1033 wparam=3 lparam=0\nmessage=1033 wparam=0 lparam=0\n");
+}
+
+// A check that starts on https follows a redirect to https, never one to plain http.
+TEST_F(SignedCheckTest, RedirectFromHttpsIsFollowedToHttpsOnly)
+{
+    const std::string path = "/MOXUpdate/MOX/vexa.xml";
+    const NginxServer toHttp{ca.Server(), std::nullopt, {{path, server.BaseUrl() + path.substr(1)}}};
+    const NginxServer toHttps{ca.Server(), std::nullopt, {{path, tlsServer.BaseUrl() + path.substr(1)}}};
+    TrustTestAuthority();
+    Publish(server, "1.0.1", "");
+    Publish(tlsServer, "1.0.1", "");
+    auto client = OpenClientWindow("My Game");
+    Install("1.0.0", toHttp.BaseUrl() + "MOXUpdate");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_TRUE(Logged(L"下载文件失败, errcode: 1"));  // CURLE_UNSUPPORTED_PROTOCOL
+    EXPECT_TRUE(LoggedUrl(toHttp.BaseUrl() + path.substr(1)));
+    Install("1.0.0", toHttps.BaseUrl() + "MOXUpdate");
+    EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_EQ(Received(*client, 2), "message=1033 wparam=3 lparam=0\nmessage=1033 wparam=0 lparam=0\n");
+    EXPECT_EQ(server.AccessLog(), "");
 }
 
 TEST_F(SignedCheckTest, TheKeyHoldsOverPlainHttpAndWithoutItNothingChanges)
@@ -103,9 +125,11 @@ TEST_F(SignedCheckTest, TheKeyHoldsOverPlainHttpAndWithoutItNothingChanges)
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
     Publish(server, "1.0.1");
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_FALSE(Logged(L"未找到update.pub，更新文件不做签名验证"));
     std::filesystem::remove(tree.ModuleFolder() / "update.pub");
     Publish(server, "1.0.1", "");
     EXPECT_EQ(RunVexa({"checkupdate", "My Game"}), 0);
+    EXPECT_TRUE(Logged(L"未找到update.pub，更新文件不做签名验证"));
     EXPECT_EQ(Received(*client, 3), "message=1033 wparam=3 lparam=0\nmessage=1033 wparam=0 lparam=0\n"
                                     "message=1033 wparam=0 lparam=0\n");
 }

@@ -14,8 +14,14 @@ TEST_F(UpdateModeTest, ForcedUpdateInstallsChangedFilesAndHandsTheUpdaterToTheCl
 {
     // The new client and updater: the same programs with other digests.
     const std::string updater = ReadFileBytes(tree.Program()) + "\n1.1.0\n";
+    // Names that end or change a URL unless encoded.
     const VersionFiles newest = {{"/a.txt", "new a"},
+                                 {"/my file.txt", "space"},
+                                 {"/a#b.txt", "hash"},
+                                 {"/100%.txt", "percent"},
+                                 {"/q?x.txt", "question"},
                                  {"/data/n.pak", "new n"},
+                                 {"/tools/run.sh", "#!/bin/sh\nexit 0\n"},
                                  {"/keep.txt", "same"},
                                  {"/mox.exe", ReadFileBytes(kSampleClient) + "\n1.1.0\n"},
                                  {"/vexa/vexa", updater}};
@@ -32,10 +38,46 @@ TEST_F(UpdateModeTest, ForcedUpdateInstallsChangedFilesAndHandsTheUpdaterToTheCl
     EXPECT_TRUE(Logged(L"检测到有更新需要强制升级"));
     EXPECT_TRUE(InTranscript(R"({"event":"dialog","dialog":109,"action":"end","result":0})"));
     EXPECT_EQ(ReadFileBytes(scratch.Path() / "ui.jsonl").find("messagebox"), std::string::npos) << "no question";
+    // A new program can run; a new data file stays what it was downloaded as.
+    EXPECT_NE(fs::status(tree.Root() / "tools" / "run.sh").permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(fs::status(tree.Root() / "data" / "n.pak").permissions() & fs::perms::owner_exec, fs::perms::none);
 
     // Both new programs kept the permissions of those they replaced: they run.
     EXPECT_EQ(RunUpdate(), 0);
     EXPECT_EQ(Client(2), "-updatevexa: 1.1.0: vexa\n-onlymain: started\n");
+}
+
+// Signed files that name no place of their own are refused before anything is
+// installed: a configuration with an empty version, and the genuine 1.2.0
+// configuration with 1.1.0's signed list at the 1.2.0 URL (the signature names where
+// the list was published, so it is refused like a tampered one).
+TEST_F(UpdateModeTest, SignedEmptyVersionOrListOfAnotherVersionIsRefusedAndNothingIsInstalled)
+{
+    const TempDir publisher;
+    RunVexaSign({"keygen", publisher.Path().string()});
+    fs::copy_file(publisher.Path() / "update.pub", tree.ModuleFolder() / "update.pub");
+    const std::string key = (publisher.Path() / "update.key").string();
+    Publish("1.1.0", {{"/a.txt", "new a"}, {"/keep.txt", "same"}});
+    server.Publish("MOXUpdate/MOX/vexa.xml", Config("", "1.1.0"));
+    RunVexaSign({"sign", key, (server.SiteRoot() / "MOXUpdate" / "MOX" / "vexa.xml").string()});
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(Logged(L"版本信息有误,新版本版本号: , 当前版本号: 1.0.0"));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+
+    RunVexaSign({"sign", key, (VersionSite() / "vexa" / "filelist.xml").string()});
+    fs::copy(VersionSite(), VersionSite().parent_path() / "1.2.0", fs::copy_options::recursive);
+    server.Publish("MOXUpdate/MOX/vexa.xml", Config("1.2.0", "1.2.0"));
+    RunVexaSign({"sign", key, (server.SiteRoot() / "MOXUpdate" / "MOX" / "vexa.xml").string()});
+
+    EXPECT_EQ(RunUpdate(), 0);
+    const fs::path list = tree.ModuleFolder() / "tempDownload" / "1.2.0" / "vexa" / "filelist.xml";
+    EXPECT_TRUE(LoggedInOrder({L"检测到有更新需要强制升级", L"文件 " + Wide(list) + L" 的签名验证失败",
+                               L"下载filelist.xml文件失败"}));
+    EXPECT_TRUE(InTranscript(R"({"event":"messagebox","title":"下载提示","text":"下载升级文件失败","style":4096,"answer":"ok","owner":0})"));
+    EXPECT_EQ(DifferingFiles(tree.Root(), kOld), "");
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.0.0", "0.0.0"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload" / "1.2.0" / "a.txt"));
+    EXPECT_EQ(Client(2), "-onlymain: started\n-onlymain: started\n");
 }
 
 // Self-update entries are matched ignoring case, and the file system tells cases apart:
@@ -50,6 +92,8 @@ TEST_F(UpdateModeTest, SelfUpdateEntryInOtherLetterCaseReplacesTheUpdatersOwnFil
     EXPECT_EQ(ReadFileBytes(tree.Program()), updater);
     EXPECT_EQ(ReadFileBytes(tree.Root() / "a.txt"), "new a");
     EXPECT_FALSE(fs::exists(tree.Root() / "VEXA"));
+    const fs::path stored = VersionDownload() / tree.ModuleFolder().filename() / tree.Program().filename();
+    EXPECT_TRUE(Logged(L"文件 " + Wide(stored) + L" 下载成功"));
     EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "needupdate.txt"));
     EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
     EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "filelist.xml"),
@@ -62,6 +106,7 @@ TEST_F(UpdateModeTest, DeclinedOptionalUpdateStartsTheInstalledClientAndKeepsThe
     EXPECT_EQ(RunUpdate("no\n"), 0);
     EXPECT_TRUE(InTranscript(R"({"event":"messagebox","title":"更新提示","text":"检测到有可用更新，是否立即下载并安装!","style":4100,"answer":"no","owner":0})"));
     EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_TRUE(Logged(L"可选更新未被接受(应答 7)，启动已安装的版本"));
     EXPECT_EQ(DifferingFiles(tree.Root(), kOld), "");
     EXPECT_TRUE(fs::exists(tree.ModuleFolder() / "tempDownload" / "vexa.xml"));
 }

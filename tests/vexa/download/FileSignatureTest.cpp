@@ -34,14 +34,14 @@ protected:
     SignatureCheck Sign(const std::string& key = "update.key")
     {
         std::string text;
-        const SignatureCheck check = SignFile(Wide(File()), Wide(folder / key), text);
+        const SignatureCheck check = SignFile(Wide(File()), "MOX/vexa.xml", Wide(folder / key), text);
         if (check == SignatureCheck::Valid)
             WriteFileBytes(folder / "vexa.xml.sig", text);
         return check;
     }
-    SignatureCheck Verify(const std::string& key = "update.pub")
+    SignatureCheck Verify(const std::string& key = "update.pub", const std::string& publishedPath = "MOX/vexa.xml")
     {
-        return VerifyFileSignature(Wide(File()), Wide(folder / "vexa.xml.sig"), Wide(folder / key));
+        return VerifyFileSignature(Wide(File()), publishedPath, Wide(folder / "vexa.xml.sig"), Wide(folder / key));
     }
 
     TempDir temp;
@@ -61,6 +61,9 @@ TEST_F(FileSignatureTest, AnUnchangedFileVerifiesAndAnyChangeIsCaught)
 {
     ASSERT_EQ(Sign(), SignatureCheck::Valid);
     EXPECT_EQ(Verify(), SignatureCheck::Valid);
+    // The signature binds the place of publication too.
+    for (const char* elsewhere : {"MOX/1.1.0/vexa/filelist.xml", "MO/Xvexa.xml", "MOX/vexa.xml/", ""})
+        EXPECT_EQ(Verify("update.pub", elsewhere), SignatureCheck::Tampered) << elsewhere;
 
     std::string bytes = ReadFileBytes(File());
     bytes[bytes.find("1.0.1")] = '9';

@@ -35,7 +35,7 @@ protected:
         list.Add(entry);
         const std::string listPath = probe.InModule("list.xml");
         EXPECT_TRUE(WriteFileList(list, platform::WideFromUtf8(listPath)));
-        return probe.Run({"files", listPath, server.BaseUrl(), Local("")}, {{"VEXA_STALL_SECONDS", "2"}});
+        return probe.Run({"files", listPath, server.BaseUrl(), Local("")}, {{"VEXA_TEST_TRANSFER_SECONDS", "2"}});
     }
 
     // DownloadFile of "/f.bin" into the same local file.
@@ -44,7 +44,7 @@ protected:
         std::vector<std::string> arguments{"file", server.BaseUrl() + "/f.bin", Local("/f.bin")};
         if (!sizeCap.empty())
             arguments.push_back(sizeCap);
-        return probe.Run(arguments, {{"VEXA_STALL_SECONDS", "2"}});
+        return probe.Run(arguments, {{"VEXA_TEST_TRANSFER_SECONDS", "2"}});
     }
 
     std::string Local(const std::string& name) const { return probe.InModule("tempDownload") + name; }
@@ -146,6 +146,31 @@ TEST_F(HostileServerTest, StallAfterTheHeadersIsAbortedAndKeepsThePartialFile)
     EXPECT_TRUE(probe.Logged(L"下载文件失败, errcode: 28"));  // CURLE_OPERATION_TIMEDOUT
     EXPECT_EQ(LocalFile(), kWhole.substr(0, 300));
     EXPECT_EQ(DownloadOne(), 1);
+}
+
+// Limits shortened to two seconds: a trickle below the lowest speed is aborted and
+// keeps what came; a small file must arrive whole in time even above that speed,
+// while a client file may take longer.
+TEST_F(HostileServerTest, TrickleIsAbortedAndSmallFilesMustArriveInTime)
+{
+    HostileReply trickle{200, kWhole, Body::Whole, {}};
+    trickle.piece = 10;
+    trickle.pauseMilliseconds = 100;  // 100 B/s
+    server.Answer("/f.bin", trickle);
+    EXPECT_EQ(DownloadSet(), 1);
+    EXPECT_TRUE(probe.Logged(L"下载文件失败, errcode: 28"));  // CURLE_OPERATION_TIMEDOUT
+    EXPECT_LT(LocalFile().size(), kWhole.size());
+
+    const std::string steady = PatternBytes(10000);
+    HostileReply paced{200, steady, Body::Whole, {}};
+    paced.piece = 500;
+    paced.pauseMilliseconds = 200;  // 2.5 KiB/s: four seconds for the file
+    server.Answer("/f.bin", paced);
+    std::filesystem::remove(Local("/f.bin"));
+    EXPECT_EQ(DownloadOne("1000000"), 1);
+    std::filesystem::remove(Local("/f.bin"));
+    EXPECT_EQ(DownloadSet(PublishedEntry("/f.bin", steady)), 0);
+    EXPECT_EQ(LocalFile(), steady);
 }
 
 TEST_F(HostileServerTest, BodyCutShortIsAFailureThatResumesWhereItStopped)
