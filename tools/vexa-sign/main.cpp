@@ -28,9 +28,9 @@ file where it lies in the published tree, which the tool reads off its path:
   <ProductCode>/<version>/<ProductCode>Installer.exe    (below DownloadUrl)
 The signed bytes are that path (UTF-8), one zero byte, then the file; a file
 served at another path or for another version does not verify.
-Exit codes: 0 done, 1 the signature does not verify, 2 usage, 3 a key is missing,
-unreadable or of the wrong kind, or keygen would overwrite one, 4 a file or its
-signature cannot be read or written.
+Exit codes: 0 done, 1 the signature does not verify, 2 usage or a file in no
+published place, 3 a key is missing, unreadable or of the wrong kind, or keygen
+would overwrite one, 4 a file or its signature cannot be read or written.
 )";
 
 enum ExitCode { kDone = 0, kNotVerified = 1, kBadUsage = 2, kKeyProblem = 3, kFileProblem = 4 };

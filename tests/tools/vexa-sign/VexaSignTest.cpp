@@ -82,7 +82,7 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
 {
     ASSERT_EQ(VexaSign({"keygen", temp.Path().string()}).exitCode, 0);  // another key pair
     ASSERT_EQ(VexaSign({"sign", Key("update.key"), File("vexa.xml")}).exitCode, 0);
-    ASSERT_EQ(VexaSign({"sign", File("update.key"), File("MOXInstaller.exe")}).exitCode, 0);
+    ASSERT_EQ(VexaSign({"sign", (temp.Path() / "update.key").string(), File("MOXInstaller.exe")}).exitCode, 0);
     WriteFileBytes(File("other.txt"), "unsigned");
     WriteFileBytes(File("other.txt.sig"), ReadFileBytes(File("vexa.xml") + ".sig"));
 
@@ -96,7 +96,7 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
         {{"sign", Key("absent.key"), File("vexa.xml")}, 3, "cannot read the key"},
         {{"sign", Key("update.pub"), File("vexa.xml")}, 3, "not a key of the right kind"},
         {{"verify", Key("update.key"), File("vexa.xml")}, 3, "not a key of the right kind"},
-        {{"sign", Key("update.key"), File("absent.xml")}, 4, "cannot read the file"},
+        {{"sign", Key("update.key"), (temp.Path() / "MOX/9.9/MOXInstaller.exe").string()}, 4, "cannot read the file"},
         {{"verify", Key("update.pub"), (temp.Path() / "vexa.xml").string()}, 4, "cannot read the signature"},
         {{"sign", Key("update.key"), File("other.txt")}, 2, "not in a published place"},
         {{"verify", Key("update.pub"), File("other.txt")}, 2, "not in a published place"},
