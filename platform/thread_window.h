@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -26,8 +27,11 @@ public:
 
     // False when the thread's queue could not be made; such a window takes no messages.
     bool IsValid() const;
-    // False when the window is not valid.
+    // False when the window is not valid, or when its thread's queue already holds
+    // queueLimit messages (the thread has stopped dispatching): the message is not posted.
     bool Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
+    static constexpr std::size_t queueLimit = 10000;
 
 private:
     std::shared_ptr<CThreadQueue> queue_;

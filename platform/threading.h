@@ -32,6 +32,7 @@ public:
 
     // False when the system cannot create the thread.
     bool Start(std::function<void()> body);
+    // Waits for the thread to end; called on that thread itself, lets it end unwaited.
     void Join();
 
     // The kernel's id and scheduling priority of the thread, as it reported them at its start.

@@ -111,10 +111,13 @@ public:
     // Call before Connect. With runInMainThread, call it on the thread that will run
     // DispatchNetworkMessages: events reach the listener there and nowhere else.
     virtual void Initialize(INetworkListener* listener, bool runInMainThread) = 0;
-    // 1 when a connection attempt was started, 0 when refused.
+    // ip is a dotted IPv4 address ("127.0.0.1"); host names are not resolved. 1 when an
+    // attempt was started (0->1), 0 when already connecting or connected, or out of sockets.
     virtual int Connect(const char* ip, unsigned short port) = 0;
+    // Ends a connection or an attempt with 2->0 (from status 1 too); nothing when closed.
     virtual void Close() = 0;
-    // 1 when the packet was queued, 0 otherwise; the message stays the caller's.
+    // 1 when the packet was queued, 0 otherwise (a timed-out connection is closed first);
+    // the message stays the caller's.
     virtual int SendMessage(IMessage* message) = 0;
     // 0 disconnected, 1 connecting, 2 connected.
     virtual int GetStatus() = 0;
@@ -127,6 +130,10 @@ public:
 // Implemented by the client; must outlive the INetwork it is given to. From inside any of
 // these calls the listener may call Close, Connect and SendMessage on the network, but not
 // Initialize or ReleaseNetworkInterface.
+// Threads: in worker mode the calls come on the network's worker thread, except a status
+// change that a client call causes itself: 0->1 from Connect, and 2->0 from Close,
+// CheckTimeout(true) or a SendMessage that closes, arrive on the calling thread before the
+// call returns. In main-thread mode every call arrives inside DispatchNetworkMessages.
 class CQUILL_CLASS INetworkListener {
 public:
     INetworkListener() = default;
@@ -136,9 +143,11 @@ public:
 
     // After each write to the socket, with the bytes written.
     virtual void OnSendData(INetwork*, int) {}
-    // The message belongs to the library and dies when the call returns.
+    // The message belongs to the library and dies when the call returns. The result is
+    // not used: return 0.
     virtual int OnReceiveMessage(INetwork* network, IMessage* message) = 0;
-    // 0->1 attempt started, 1->2 connected, 1->0 attempt failed, 2->0 closed.
+    // 0->1 attempt started, 1->2 connected, 2->0 closed. A failed attempt (a refused one,
+    // say) reports 1->0 and then 2->0 as its socket closes.
     virtual void OnStatusChanged(INetwork* network, int from, int to) = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cquill/src/LogManager.h"
+
 namespace quill::net {
 
 namespace {
@@ -43,8 +45,10 @@ void CClientSocketWnd::ReleaseSocketListener(ISocketListener*)
 
 void CClientSocketWnd::Post(SocketWindowMessage message, CCommonSocket* socket, std::intptr_t lParam)
 {
-    if (window_)
-        window_->Post(message, reinterpret_cast<std::uintptr_t>(socket), lParam);
+    // Refused when the client's thread has stopped dispatching and its queue is full. A packet
+    // stays queued here and goes with the next receive message that gets through.
+    if (window_ && !window_->Post(message, reinterpret_cast<std::uintptr_t>(socket), lParam))
+        LogError(L"Socket event 0x%x lost: the client's message queue is full\n", static_cast<unsigned>(message));
 }
 
 void CClientSocketWnd::OnSocketSend(CCommonSocket* socket, int bytes)

@@ -47,12 +47,15 @@ CLogManager::CLogManager()
 {
     UseChineseCharacterClassification();
     log4cplus::initialize();
-    {
-        // Beside the client's executable, not in the current folder: a client started from a
-        // folder someone else can write would run their configuration, which names files to write.
-        const std::string properties = platform::NativePath(platform::ExecutableFolder() + L"SysCfg/log4cplus.properties");
+    // Beside the client's executable, not in the current folder: a client started from a
+    // folder someone else can write would run their configuration, which names files to write.
+    const std::wstring properties = platform::ExecutableFolder() + L"SysCfg/log4cplus.properties";
+    // Without the file there is nothing to configure, and log4cplus would complain on the
+    // client's standard error about the file and about loggers without appenders.
+    configured_ = platform::FileExists(properties);
+    if (configured_) {
         // The watcher dies with this scope, so the file is read once and later edits are ignored.
-        log4cplus::ConfigureAndWatchThread watcher(properties, 5000);
+        log4cplus::ConfigureAndWatchThread watcher(platform::NativePath(properties), 5000);
     }
     for (const char* name : {"mox", "mox.draw", "mox.ui", "mox.indicator", "mox.base", "mox.mainframe"})
         loggers_.push_back(log4cplus::Logger::getInstance(name));

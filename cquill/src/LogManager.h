@@ -8,17 +8,20 @@
 namespace quill {
 
 // The library's logging holder: configures log4cplus once, on first use, and keeps the
-// loggers. Every line of the library goes to the first one, "mox".
+// loggers. Every line of the library goes to the first one, "mox". Without a configuration
+// file the library logs nothing at all.
 class CLogManager {
 public:
     static CLogManager& Instance();
 
     log4cplus::Logger& LibraryLogger() { return loggers_.front(); }
+    bool IsEnabledFor(log4cplus::LogLevel level) const { return configured_ && loggers_.front().isEnabledFor(level); }
 
 private:
     CLogManager();
 
     std::vector<log4cplus::Logger> loggers_;
+    bool configured_ = false;
 };
 
 // Where a log call was made. The builtins (rather than std::source_location) also work
@@ -47,14 +50,17 @@ void WriteLogLine(log4cplus::LogLevel level, std::wstring_view line, const LogSi
 template <class... Args>
 void LogLine(log4cplus::LogLevel level, LogFormat format, Args... args)
 {
-    if (!CLogManager::Instance().LibraryLogger().isEnabledFor(level))
+    if (!CLogManager::Instance().IsEnabledFor(level))
         return;
     if constexpr (sizeof...(Args) == 0) {
         WriteLogLine(level, format.text, format.where);
     } else {
         wchar_t line[1024];
+        line[0] = L'\0';
         const int length = std::swprintf(line, std::size(line), format.text, args...);
-        WriteLogLine(level, std::wstring_view(line, length < 0 ? 0 : length), format.where);
+        // A line too long for the buffer fails the call but is still there, cut: write that.
+        line[std::size(line) - 1] = L'\0';
+        WriteLogLine(level, std::wstring_view(line, length < 0 ? std::wcslen(line) : length), format.where);
     }
 }
 

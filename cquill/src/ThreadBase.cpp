@@ -20,6 +20,13 @@ CThreadBase::~CThreadBase()
 void CThreadBase::FinishThread()
 {
     StopThread();
+    // Its own thread cannot wait for itself: it ends after the current step instead,
+    // leaving the object alone, and takes its record with it.
+    if (run_ && OnOwnThread()) {
+        run_->ownerGone = true;
+        run_.reset();
+        servedObject = nullptr;
+    }
     JoinRun();
 }
 
@@ -44,7 +51,8 @@ bool CThreadBase::StartThread()
     // The caller does not wait for it (it may be the thread itself, or that thread may be
     // inside a listener waiting for the caller): the new thread does.
     run->predecessor = run_;
-    if (!run->thread.Start([record = run.get()] { ThreadProc(record); })) {
+    // The thread keeps its record: it may outlive an owner destroyed from inside a step.
+    if (!run->thread.Start([run] { ThreadProc(run.get()); })) {
         LogInfo(L"Thread created fail!");
         return false;
     }
@@ -74,19 +82,23 @@ unsigned CThreadBase::ThreadProc(void* parameter)
         return 0xFFFFFFFFu;
     auto& run = *static_cast<CRun*>(parameter);
     run.released.wait();
+    if (run.predecessor)
+        run.predecessor->thread.Join();
     run.predecessor.reset();
     servedObject = run.owner;
-    run.owner->Loop(run);
+    Loop(run);
     return 0;
 }
 
 void CThreadBase::Loop(CRun& run)
 {
-    OnThreadStart();
-    while (!run.stopEvent.Wait(stepWaitMilliseconds) && Run())
+    CThreadBase* owner = run.owner;
+    owner->OnThreadStart();
+    while (!run.stopEvent.Wait(stepWaitMilliseconds) && !run.ownerGone && owner->Run())
         platform::SleepMilliseconds(stepSleepMilliseconds);
     run.exitedEvent.Set();
-    OnThreadStop();
+    if (!run.ownerGone)
+        owner->OnThreadStop();
 }
 
 }  // namespace quill

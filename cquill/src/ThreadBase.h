@@ -11,7 +11,8 @@ namespace quill {
 // FinishThread in its own destructor: by the time this base is destroyed, Run is gone.
 // StopThread and StartThread may be called from the worker itself (a listener that closes
 // and reconnects from a callback), and StartThread never waits for an earlier thread: the
-// new thread waits for it to end before its first step.
+// new thread waits for it to end before its first step. Destroyed from inside its own step,
+// the object lets its thread end on its own after that step, without calling it again.
 class CThreadBase {
 public:
     static constexpr unsigned stopWaitMilliseconds = 1000;
@@ -51,6 +52,8 @@ private:
         // The thread started before this one; joined by this run's thread before its
         // first step.
         std::shared_ptr<CRun> predecessor;
+        // Set when the owner was destroyed from inside a step of this run.
+        std::atomic<bool> ownerGone = false;
         // Holds the thread back until StartThread has recorded it.
         std::promise<void> release;
         std::future<void> released = release.get_future();
@@ -62,7 +65,7 @@ private:
 
     bool OnOwnThread() const;
     void JoinRun();
-    void Loop(CRun& run);
+    static void Loop(CRun& run);
 
     // Kept after StopThread gives up waiting, so that the thread is joined before it could
     // outlive this object or share it with a new thread.

@@ -93,7 +93,7 @@ bool CThreadQueue::Post(std::uint64_t window, unsigned message, std::uintptr_t w
 {
     {
         std::lock_guard guard(lock_);
-        if (!windows_.contains(window))
+        if (!windows_.contains(window) || posted_.size() >= CThreadWindow::queueLimit)
             return false;
         posted_.push_back({window, message, wParam, lParam});
         Signal();

@@ -61,7 +61,12 @@ bool CSystemThread::Start(std::function<void()> body)
 
 void CSystemThread::Join()
 {
-    if (thread_.joinable())
+    if (!thread_.joinable())
+        return;
+    // A thread cannot wait for itself; called on it, the thread is left to end on its own.
+    if (thread_.get_id() == std::this_thread::get_id())
+        thread_.detach();
+    else
         thread_.join();
 }
 

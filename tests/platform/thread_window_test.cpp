@@ -89,6 +89,22 @@ TEST(ThreadWindow, MessagesPostedDuringADispatchWaitForTheNext)
     EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
 }
 
+TEST(ThreadWindow, AFullQueueRefusesPostsUntilTheThreadDispatches)
+{
+    Recorder recorder;
+    platform::CThreadWindow window(recorder);
+    std::thread poster([&] {
+        for (std::size_t i = 0; i < platform::CThreadWindow::queueLimit; ++i)
+            ASSERT_TRUE(window.Post(1, 0, 0));
+        EXPECT_FALSE(window.Post(2, 0, 0));
+    });
+    poster.join();
+    EXPECT_EQ(platform::DispatchThreadMessages(0), static_cast<int>(platform::CThreadWindow::queueLimit));
+    EXPECT_TRUE(window.Post(3, 0, 0));
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    EXPECT_EQ(recorder.messages.back(), 300u);
+}
+
 TEST(ThreadWindow, DestroyingAWindowDropsItsMessagesOnly)
 {
     Recorder kept;

@@ -36,6 +36,11 @@ TEST(TcpClient, RefusedAndUnparsableAddressesFail)
     EXPECT_FALSE(client.Connect());
     EXPECT_EQ(client.client.state, quill::net::Failed);
     EXPECT_EQ(client.client.error.ToString(), "[111]Connection refused");
+    // Reused for another server, a connection that works forgets the earlier error.
+    LoopbackPort listening;
+    client.Create("127.0.0.1", listening.Number());
+    ASSERT_TRUE(client.Connect());
+    EXPECT_EQ(client.client.error.code, 0u);
 
     CTcpClientEx nowhere;
     nowhere.Create(nullptr, 20088);

@@ -182,6 +182,24 @@ TEST_F(ConnectSocketTest, TimeOutCountsFromTheLastReadAcrossTheTickWrap)
     EXPECT_EQ(socket.IsTimeout(), 0);
 }
 
+TEST_F(ConnectSocketTest, ANewConnectionDoesNotInheritTheClosedOnesLastRead)
+{
+    socket.SetTickSource(&FakeTickCount);
+    fakeTicks = 1000;
+    Connect();
+    ASSERT_TRUE(peer.Write(smallPacket));
+    ASSERT_TRUE(StepUntil([&] { return Received(1); }));
+    socket.Close();
+    fakeTicks = fakeTicks + 60000;
+
+    Connect();
+    EXPECT_EQ(socket.IsTimeout(), 0);
+    EXPECT_EQ(socket.Send("y", 1), 1);
+    std::string arrived;
+    ASSERT_TRUE(StepUntil([&] { return !(arrived += peer.Read(1, 1)).empty(); }));
+    EXPECT_EQ(arrived, "y");
+}
+
 TEST_F(ConnectSocketTest, ListenerMayCloseFromInsideAReceive)
 {
     Connect();

@@ -4,6 +4,7 @@
 
 #include "cquill.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/GameTestServer.h"
 
 namespace {
 
@@ -39,11 +40,16 @@ TEST(LibraryExports, PlainNamesAreExportedAndInternalsAreNot)
 
 TEST(LibraryExports, ClientBuiltFromThePublicHeaderAloneWorks)
 {
+    testing_support::GameTestServer server({"--pids", "1001,1002", "echo"});
     testing_support::ChildOptions options;
-    options.arguments = {CQUILL_LIBRARY};
+    options.arguments = {CQUILL_LIBRARY, std::to_string(server.Port())};
     testing_support::ChildProcess client(std::string(TEST_BIN_DIR) + "/cquill-test-client", options);
     ASSERT_TRUE(client.Wait());
     EXPECT_EQ(client.ExitCode(), 0) << client.Stdout() << client.Stderr();
     EXPECT_EQ(client.Stdout().find("FAILED"), std::string::npos) << client.Stdout();
     EXPECT_NE(client.Stdout().find("ok registering a protocol again"), std::string::npos) << client.Stdout();
+    EXPECT_NE(client.Stdout().find("ok both messages came back"), std::string::npos) << client.Stdout();
+    // No "SysCfg/log4cplus.properties" beside the client: the library, which logs its
+    // connection, stays silent.
+    EXPECT_EQ(client.Stderr(), "");
 }

@@ -54,6 +54,7 @@ TEST(LogManagerChild, WritesLines)
     WriteProperties(folder, folder / "second.log");
     quill::LogInfo(L"Connecting to %s:%d\n", "127.0.0.1", 8000);
     quill::LogInfo(L"Thread created fail!");
+    quill::LogInfo(L"long %s", std::string(2000, 'x').c_str());
     quill::LogLine(log4cplus::DEBUG_LOG_LEVEL, L"not enabled\n");
     const bool chinese = std::use_facet<std::ctype<wchar_t>>(std::locale()).is(std::ctype_base::alpha, L'\u4E2D');
     std::printf("ctype knows Chinese: %d\n", chinese ? 1 : 0);
@@ -82,7 +83,8 @@ TEST(LogManager, LinesReachTheLoggerConfiguredBesideTheExecutable)
     EXPECT_EQ(ReadFile(folder / "first.log"),
               "ERROR|mox|bstream.cpp|[bstream::>>uint32_t]not enough data in buffer\n"
               "INFO|mox|LogManagerTest.cpp|Connecting to 127.0.0.1:8000\n"
-              "INFO|mox|LogManagerTest.cpp|Thread created fail!");
+              "INFO|mox|LogManagerTest.cpp|Thread created fail!"
+              "INFO|mox|LogManagerTest.cpp|long " + std::string(1023 - 5, 'x'));
     EXPECT_FALSE(std::filesystem::exists(folder / "second.log"));
     EXPECT_FALSE(std::filesystem::exists(current.Path() / "planted.log"));
 }
