@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/text.h"
 #include "vexa/download/FileSignature.h"
 
@@ -129,6 +130,8 @@ int KeyGen(const std::string& folder)
 {
     const std::string secretPath = folder + "/update.key";
     const std::string publicPath = folder + "/update.pub";
+    if (!platform::FileExists(Wide(folder)))
+        return Fail(kFileProblem, folder, "no such folder: create it first");
     const KeyPairText keys = GenerateKeyPair();
     if (keys.secretKey.empty())
         return Fail(kKeyProblem, folder, "cannot generate a key");

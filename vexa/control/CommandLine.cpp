@@ -21,6 +21,30 @@ std::wstring NormalizeArgument(const std::wstring& argument)
     return TrimWhiteSpace(text);
 }
 
+namespace {
+
+bool IsSwitchOrMode(const std::wstring& argument)
+{
+    const std::wstring word = NormalizeArgument(argument);
+    for (const wchar_t* known : {L"g", L"f", L"q", L"s", L"update", L"checkupdate"}) {
+        if (EqualIgnoringCase(word, known))
+            return true;
+    }
+    return false;
+}
+
+// The folder is taken as typed: a name may hold dashes and spaces. "-g update", which
+// has always run the tool on the updater's own tree, still does.
+std::wstring TreeArgument(const std::vector<std::wstring>& arguments)
+{
+    if (arguments.empty() || arguments.back().empty() || arguments.back().front() == L'-' ||
+        IsSwitchOrMode(arguments.back()))
+        return {};
+    return arguments.back();
+}
+
+}  // namespace
+
 ToolSwitches ReadToolSwitches(const std::vector<std::wstring>& arguments)
 {
     ToolSwitches switches;
@@ -31,6 +55,7 @@ ToolSwitches ReadToolSwitches(const std::vector<std::wstring>& arguments)
         switches.quiet |= EqualIgnoringCase(word, L"q");
         switches.skipOwnFolder |= EqualIgnoringCase(word, L"s");
     }
+    switches.tree = TreeArgument(arguments);
     return switches;
 }
 
@@ -39,7 +64,7 @@ bool ScanToolSwitches(const std::vector<std::wstring>& arguments, bool& toolFail
     const ToolSwitches switches = ReadToolSwitches(arguments);
     if (!switches.generate)
         return false;
-    toolFailed = !GenerateFileList(switches.force, switches.quiet, switches.skipOwnFolder);
+    toolFailed = !GenerateFileList(switches.force, switches.quiet, switches.skipOwnFolder, switches.tree);
     return true;
 }
 

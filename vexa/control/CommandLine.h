@@ -15,6 +15,8 @@ struct ToolSwitches {
     bool force = false;
     bool quiet = false;
     bool skipOwnFolder = false;
+    // The tree to list, from the last argument; empty: the tree the updater is in.
+    std::wstring tree;
 };
 
 // The arguments after the program name, widened from the charset the process was
@@ -25,7 +27,8 @@ std::vector<std::wstring> WidenArguments(int argc, char** argv);
 // " update " all read "update".
 std::wstring NormalizeArgument(const std::wstring& argument);
 
-// The switches g, f, q and s found anywhere among the arguments, ignoring case.
+// The switches g, f, q and s found anywhere among the arguments, ignoring case, and the
+// tree to list: the last argument when it is none of them, not a mode and not dashed.
 ToolSwitches ReadToolSwitches(const std::vector<std::wstring>& arguments);
 
 // Runs the file-list tool when the switch g is present; true when it ran.

@@ -4,7 +4,7 @@ namespace {
 
 constexpr const char* kUsage = R"(Usage: vexa update
        vexa checkupdate <window title>
-       vexa -g [-f] [-q] [-s]
+       vexa -g [-f] [-q] [-s] [<folder>]
        vexa --help | --version
 
 The updater of the MOX game client. It works on the client tree it is installed in:
@@ -19,6 +19,9 @@ Tool switches (anywhere on the command line, any case, dashes optional):
   -f                     with -g: replace an existing "filelist.xml" without asking
   -q                     with -g: print no progress or result lines
   -s                     with -g: leave the updater's own folder out of the list
+  <folder>               with -g, as the last argument: list that client tree instead
+                         of the one the updater is in, and write its "vexa/filelist.xml"
+                         (the folder "vexa" is its updater's folder, left out with -s)
 
 Environment:
   VEXA_UI=script         answer message boxes and dialogs from a script, not the console

@@ -114,18 +114,28 @@ bool ListFiles(CFileList& list, const std::wstring& root, const std::vector<std:
 
 }  // namespace
 
-bool CollectFiles(CFileList& list, const std::wstring& root, const std::wstring& directory, bool quiet,
+ListedTree TreeToList(const std::wstring& tree)
+{
+    if (tree.empty())
+        return {WithoutTrailingSeparator(GetRootFolder()), WithoutTrailingSeparator(GetModuleFolder()),
+                GetLocalFileListPath()};
+    // The updater's folder of a published tree has the name the list's URL gives it.
+    const std::wstring root = WithoutTrailingSeparator(tree);
+    return {root, root + L"/vexa", root + L"/vexa/filelist.xml"};
+}
+
+bool CollectFiles(CFileList& list, const ListedTree& listed, const std::wstring& directory, bool quiet,
                   bool skipOwnFolder, unsigned threads)
 {
     Exclusions excluded;
     if (skipOwnFolder)
-        excluded.folder = WithoutTrailingSeparator(GetModuleFolder());
-    excluded.output = GetLocalFileListPath();
+        excluded.folder = listed.updaterFolder;
+    excluded.output = listed.output;
     platform::CDirectoryWalk walk;
     WalkResult found;
     WalkFolder(walk, directory, excluded, found);
     // Files met before a walk failure are listed and reported first, as in one pass.
-    if (!ListFiles(list, root, found.files, quiet, threads))
+    if (!ListFiles(list, listed.root, found.files, quiet, threads))
         return false;
     if (found.failure.empty())
         return true;
@@ -133,25 +143,24 @@ bool CollectFiles(CFileList& list, const std::wstring& root, const std::wstring&
     return false;
 }
 
-bool GenerateFileList(bool force, bool quiet, bool skipOwnFolder)
+bool GenerateFileList(bool force, bool quiet, bool skipOwnFolder, const std::wstring& tree)
 {
     if (!quiet)
         Print(L"正在生成filelist.xml,请稍后...\n");
 
     // The old list stays until the new one is renamed over it, so a failed
     // generation leaves the publisher the list they had.
-    const std::wstring output = GetLocalFileListPath();
-    if (FileExists(output) && !force && !AskToReplaceExistingList())
+    const ListedTree listed = TreeToList(tree);
+    if (FileExists(listed.output) && !force && !AskToReplaceExistingList())
         return true;
 
     CFileList list;
-    const std::wstring root = WithoutTrailingSeparator(GetRootFolder());
-    if (!CollectFiles(list, root, root, quiet, skipOwnFolder)) {
+    if (!CollectFiles(list, listed, listed.root, quiet, skipOwnFolder)) {
         if (!quiet)
             Print(L"生成失败!");
         return false;
     }
-    const bool written = WriteFileList(list, output);
+    const bool written = WriteFileList(list, listed.output);
     if (!quiet)
         Print(written ? L"生成filelist.xml文件全部成功!" : L"保存filelist.xml文件失败!");
     return written;

@@ -101,7 +101,7 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
         {{"sign", Key("update.key"), File("other.txt")}, 2, "not in a published place"},
         {{"verify", Key("update.pub"), File("other.txt")}, 2, "not in a published place"},
         {{"sign", Key("update.key"), (temp.Path() / "MOX/OTHERInstaller.exe").string()}, 2, "not in a published place"},
-        {{"keygen", (temp.Path() / "no" / "such").string()}, 4, "cannot write the secret key"},
+        {{"keygen", (temp.Path() / "no" / "such").string()}, 4, (temp.Path() / "no" / "such").string() + ": no such folder"},
         {{"sign", Key("update.key")}, 2, "usage:"},
         {{}, 2, "usage:"},
     };

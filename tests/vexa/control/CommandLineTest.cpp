@@ -43,4 +43,13 @@ TEST(ReadToolSwitches, SwitchesCountAnywhereAndAreNeverCleared)
     EXPECT_FALSE(ReadToolSwitches({L"update", L"go"}).generate);
 }
 
+TEST(ReadToolSwitches, TheTreeIsTheLastArgumentTakenAsTyped)
+{
+    EXPECT_EQ(ReadToolSwitches({L"-g", L"-s", L"/srv/mox-1.1 new/"}).tree, L"/srv/mox-1.1 new/");
+    EXPECT_EQ(ReadToolSwitches({L"build", L"-g"}).tree, L"");
+    EXPECT_EQ(ReadToolSwitches({L"-g", L"UPDATE"}).tree, L"");
+    EXPECT_EQ(ReadToolSwitches({L"-g", L"Q"}).tree, L"");
+    EXPECT_EQ(ReadToolSwitches({L"-g", L"--fq"}).tree, L"");
+}
+
 }  // namespace

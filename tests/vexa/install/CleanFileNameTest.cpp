@@ -40,7 +40,7 @@ TEST(CleanFileNameTest, TheListToolAndTheUpdaterAcceptTheSameNames)
         std::ofstream(dir.Path() / platform::Utf8FromWide(name)) << "x";
         CFileList list;
         testing::internal::CaptureStdout();
-        const bool listed = CollectFiles(list, testing_support::WidePath(dir.Path()),
+        const bool listed = CollectFiles(list, {testing_support::WidePath(dir.Path())},
                                          testing_support::WidePath(dir.Path()), true, false);
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(listed, accepted) << platform::Utf8FromWide(name);

@@ -204,7 +204,7 @@ TEST(FileListRead, AcceptsOtherRootNamesWhitespaceAndForeignElements)
     ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/a", L"AB", 12), CFileListInfo(L"/b", L"cd", 0)}));
 }
 
-TEST(FileListRead, FieldsAreSearchedInOrderAndSizesClampedTo64Bits)
+TEST(FileListRead, FieldsAreSearchedInOrderAndSizesReadAsDecimalClampedTo64Bits)
 {
     testing_support::TempDir dir;
     const auto path = dir.Path() / "filelist.xml";
@@ -214,9 +214,11 @@ TEST(FileListRead, FieldsAreSearchedInOrderAndSizesClampedTo64Bits)
                      "<File><FileName>/big</FileName><Md5>m</Md5><Size>99999999999</Size></File>"
                      "<File><FileName>/small</FileName><Md5>m</Md5><Size>-99999999999</Size></File>"
                      "<File><FileName>/huge</FileName><Md5>m</Md5><Size>99999999999999999999</Size></File>"
+                     "<File><FileName>/decimal</FileName><Md5>m</Md5><Size>010</Size></File>"
                      "</FileList></Root>");
     ExpectSameEntries(ReadBack(path), ListOf({CFileListInfo(L"/sizefirst", L"m", 0), CFileListInfo(),
                                               CFileListInfo(L"/big", L"m", 99999999999),
                                               CFileListInfo(L"/small", L"m", -99999999999),
-                                              CFileListInfo(L"/huge", L"m", INT64_MAX)}));
+                                              CFileListInfo(L"/huge", L"m", INT64_MAX),
+                                              CFileListInfo(L"/decimal", L"m", 10)}));
 }

@@ -52,10 +52,11 @@ protected:
     std::filesystem::path Transcript() const { return runtime.Path() / "ui.jsonl"; }
     std::filesystem::path Output() const { return tree.ModuleFolder() / "filelist.xml"; }
 
-    std::set<std::wstring> ListedNames() const
+    std::set<std::wstring> ListedNames() const { return ListedNames(Output()); }
+    static std::set<std::wstring> ListedNames(const std::filesystem::path& listFile)
     {
         CFileList list;
-        ReadFileList(WidePath(Output()), list);
+        ReadFileList(WidePath(listFile), list);
         std::set<std::wstring> names;
         for (const CFileListInfo& entry : list)
             names.insert(entry.GetFileName());
@@ -107,6 +108,36 @@ TEST_F(FileListToolTest, SkipSwitchLeavesTheUpdatersFolderOut)
     WriteFileBytes(tree.Root() / "data" / "vexa" / "keep.txt", "k");
     RunTool({"-g", "-s", "-q"});
     EXPECT_EQ(ListedNames(), (std::set<std::wstring>{L"/mox.exe", L"/data/maps/a&b.map", L"/data/vexa/keep.txt"}));
+}
+
+TEST_F(FileListToolTest, AFolderGivenIsListedInsteadOfTheUpdatersOwnTree)
+{
+    AddClientFiles();
+    // A release being prepared elsewhere, named with a dash and a space.
+    TempDir elsewhere;
+    const std::filesystem::path release = elsewhere.Path() / "mox-1.1 new";
+    std::filesystem::create_directories(release / "vexa");
+    std::filesystem::create_directories(release / "data");
+    WriteFileBytes(release / "mox.exe", "client 1.1");
+    WriteFileBytes(release / "data" / "map.txt", "map");
+    WriteFileBytes(release / "vexa" / "vexa", "updater 1.1");
+    WriteFileBytes(release / "vexa" / "filelist.xml", "old list");
+
+    const std::string out = RunTool({"-g", "-s", "-f", release.string() + "/"});
+    EXPECT_NE(out.find((release / "data" / "map.txt").string() + " 生成成功!\n"), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with(kDone)) << out;
+    EXPECT_FALSE(std::filesystem::exists(Output())) << "the updater's own tree is left alone";
+    const std::filesystem::path written = release / "vexa" / "filelist.xml";
+    EXPECT_EQ(ListedNames(written), (std::set<std::wstring>{L"/mox.exe", L"/data/map.txt"}));
+    CFileList list;
+    ReadFileList(WidePath(written), list);
+    const CFileListInfo* client = list.Find(L"/mox.exe");
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(client->GetMd5(), FileMd5Hex(WidePath(release / "mox.exe")));
+
+    // Without -s the tree's updater folder is listed, never the list being written.
+    RunTool({"-g", "-q", "-f", release.string()});
+    EXPECT_EQ(ListedNames(written), (std::set<std::wstring>{L"/mox.exe", L"/data/map.txt", L"/vexa/vexa"}));
 }
 
 TEST_F(FileListToolTest, HiddenEntriesAndLinkLoopsAreLeftOut)

@@ -58,7 +58,7 @@ TEST(CollectFiles, ListsVisibleFilesDepthFirstWithDigestsAndSizes)
 
     CFileList list;
     const std::wstring rootText = testing_support::WidePath(root);
-    ASSERT_TRUE(CollectFiles(list, rootText, rootText, true, false));
+    ASSERT_TRUE(CollectFiles(list, {rootText}, rootText, true, false));
 
     std::map<std::wstring, std::pair<std::wstring, std::int64_t>> byName;
     for (const CFileListInfo& entry : list)
@@ -83,7 +83,7 @@ TEST(CollectFiles, AppendsAfterWhatTheListHolds)
     WriteFile(dir.Path() / "f", "");
     CFileList list;
     list.Add(CFileListInfo(L"/first", L"", 0));
-    ASSERT_TRUE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
+    ASSERT_TRUE(CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), true, false));
     EXPECT_EQ(NamesOf(list), (std::vector<std::wstring>{L"/first", L"/f"}));
 }
 
@@ -93,10 +93,10 @@ TEST(CollectFiles, ReportsEachFileUnlessQuiet)
     WriteFile(dir.Path() / "one", "1");
     CFileList list;
     testing::internal::CaptureStdout();
-    CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false);
+    CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), true, false);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     testing::internal::CaptureStdout();
-    CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), false, false);
+    CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), false, false);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), (dir.Path() / "one").string() + " 生成成功!\n");
 }
 
@@ -107,7 +107,7 @@ TEST(CollectFiles, AFolderThatCannotBeOpenedStopsTheWalk)
     ASSERT_TRUE(MakeFoldersTooDeepToOpen(dir.Path()));
 
     CFileList list;
-    EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
+    EXPECT_FALSE(CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), true, false));
 }
 
 TEST(CollectFiles, AFolderThatCannotBeOpenedIsNamedWithItsError)
@@ -116,7 +116,7 @@ TEST(CollectFiles, AFolderThatCannotBeOpenedIsNamedWithItsError)
     ASSERT_TRUE(MakeFoldersTooDeepToOpen(dir.Path()));
     CFileList list;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
+    EXPECT_FALSE(CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), true, false));
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.rfind("无法读取文件夹: " + dir.Path().string() + "/", 0), 0u) << out;
     EXPECT_TRUE(out.ends_with("! ErrorCode: 36\n")) << out;
@@ -131,7 +131,7 @@ TEST(CollectFiles, NamesTheListCannotCarryStopTheWalk)
         WriteFile(dir.Path() / "sub" / name, "2");
         CFileList list;
         testing::internal::CaptureStdout();
-        EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false)) << name;
+        EXPECT_FALSE(CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), true, false)) << name;
         const std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(out.rfind("文件名无法写入filelist.xml: " + dir.Path().string() + "/sub/", 0), 0u) << out;
     }
@@ -140,7 +140,7 @@ TEST(CollectFiles, NamesTheListCannotCarryStopTheWalk)
     std::filesystem::create_directory(dir.Path() / "line\nbreak");
     CFileList list;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(CollectFiles(list, testing_support::WidePath(dir.Path()), testing_support::WidePath(dir.Path()), true, false));
+    EXPECT_FALSE(CollectFiles(list, {testing_support::WidePath(dir.Path())}, testing_support::WidePath(dir.Path()), true, false));
     EXPECT_NE(testing::internal::GetCapturedStdout().find("文件名无法写入filelist.xml"), std::string::npos);
 }
 
@@ -161,7 +161,7 @@ Collected CollectWith(const std::filesystem::path& root, unsigned threads)
 {
     CFileList list;
     testing::internal::CaptureStdout();
-    const bool collected = CollectFiles(list, testing_support::WidePath(root), testing_support::WidePath(root), false, false, threads);
+    const bool collected = CollectFiles(list, {testing_support::WidePath(root)}, testing_support::WidePath(root), false, false, threads);
     Collected result{collected, testing::internal::GetCapturedStdout(), ""};
     testing_support::TempDir out;
     EXPECT_TRUE(WriteFileList(list, testing_support::WidePath(out.Path() / "filelist.xml")));

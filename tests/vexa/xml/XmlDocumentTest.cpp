@@ -230,6 +230,7 @@ TEST(UnescapeText, References)
     EXPECT_EQ(CXmlDocument::UnescapeText(L"&#x4E2D;&#X41;&#20013;"), L"\u4E2D\u0041\u4E2D");
     EXPECT_EQ(CXmlDocument::UnescapeText(L"&aacute;&Aacute;&thetasym;&euro;"), L"\u00E1\u00C1\u03D1\u20AC");
     EXPECT_EQ(CXmlDocument::UnescapeText(L"&#x1F600;"), L"\U0001F600");
+    EXPECT_EQ(CXmlDocument::UnescapeText(L"&#x10FFFF;&#1114111;&#x110000;"), L"\U0010FFFF\U0010FFFF&#x110000;");
     EXPECT_EQ(CXmlDocument::UnescapeText(L"&nosuch;&AMP;&#0;&#x110000;&#12a;&#;"),
               L"&nosuch;&AMP;&#0;&#x110000;&#12a;&#;");
     EXPECT_EQ(CXmlDocument::UnescapeText(L"&#000000065;&#00000065;"), L"&#000000065;A");
