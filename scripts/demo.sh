@@ -62,7 +62,7 @@ export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 echo "== the game client opens its window \"MOX Demo\""
-"$build/bin/mox-sample-client" --title "MOX Demo" --seconds 30 > "$work/client.out" &
+"$build/bin/mox-sample-client" --title "MOX Demo" --seconds 30 > "$work/client.out" 2>&1 &
 client_pid=$!
 sleep 0.5
 

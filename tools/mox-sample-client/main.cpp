@@ -2,14 +2,15 @@
 // The updater's start arguments: -onlymain is a normal start, -updatevexa first
 // finishes the updater's self-update (HandOver.h). Each prints one line, also
 // appended to the file named by MOX_SAMPLE_CLIENT_LOG when that is set.
-// With a title it opens a window with that title, prints one line per message it
-// receives and exits after N seconds (default 30) or on SIGTERM; without one it
-// exits once its arguments are handled.
+// With a title it opens a window with that title (UpdateResultReceiver.h), prints one
+// line per message it receives (and what an updater's answer means, on standard error),
+// and exits after N seconds (default 30) or on SIGTERM; without one it exits once its
+// arguments are handled.
 #include "HandOver.h"
+#include "UpdateResultReceiver.h"
 #include "platform/files.h"
 #include "platform/module_path.h"
 #include "platform/text.h"
-#include "platform/window_messages.h"
 
 #include <chrono>
 #include <csignal>
@@ -43,6 +44,22 @@ void Report(const std::string& line)
             std::fclose(log);
         }
     }
+}
+
+// What a client would do with each answer.
+const char* Meaning(UpdateResult result)
+{
+    switch (result) {
+    case UpdateResult::Optional:
+        return "an optional update: ask the player, then quit and start vexa update";
+    case UpdateResult::Forced:
+        return "a forced update: tell the player, quit and start vexa update";
+    case UpdateResult::None:
+        return "no update";
+    case UpdateResult::CheckFailed:
+        return "the check failed: go on, ask again later";
+    }
+    return "";
 }
 
 std::wstring ClientFolder()
@@ -80,7 +97,7 @@ int main(int argc, char** argv)
         return 0;
 
     std::signal(SIGTERM, OnTerminate);
-    platform::CMessageWindow window(platform::WideFromUtf8(title));
+    CUpdateResultReceiver window(platform::WideFromUtf8(title));
     if (!window.IsOpen()) {
         std::fprintf(stderr, "mox-sample-client: cannot open a window titled \"%s\"\n", title.c_str());
         return 1;
@@ -88,12 +105,15 @@ int main(int argc, char** argv)
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!g_stop && std::chrono::steady_clock::now() < deadline) {
-        platform::WindowMessage message;
-        if (!window.WaitMessage(message, 100))
+        const auto message = window.Next(100);
+        if (!message)
             continue;
-        std::printf("message=%u wparam=%llu lparam=%lld\n", message.message,
-                    static_cast<unsigned long long>(message.wParam), static_cast<long long>(message.lParam));
+        std::printf("message=%u wparam=%llu lparam=%lld\n", message->message,
+                    static_cast<unsigned long long>(message->wParam), static_cast<long long>(message->lParam));
         std::fflush(stdout);
+        // On standard error, so that the lines above stay one per message.
+        if (const auto result = CUpdateResultReceiver::ResultOf(*message))
+            std::fprintf(stderr, "update result: %s\n", Meaning(*result));
     }
     return 0;
 }
