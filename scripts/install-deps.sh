@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev zlib1g-dev liblog4cplus-dev libtinyxml2-dev
-  libsodium-dev nginx-light curl openssl
+  libsodium-dev libzstd-dev nginx-light xdelta3 curl openssl
   pkgconf dpkg-dev file
 )
 
