@@ -4,6 +4,8 @@
 #include "platform/files.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/UpdateLog.h"
+#include "vexa/delta/DeltaPlan.h"
+#include "vexa/delta/FilePatch.h"
 #include "vexa/download/CDownloadSink.h"
 #include "vexa/download/CDigestPipe.h"
 #include "vexa/download/CancelledBox.h"
@@ -117,14 +119,63 @@ bool DigestMatches(const CFileListInfo& entry, const std::wstring& localPath, co
     return false;
 }
 
+enum class DeltaOutcome { Rebuilt, NotUsed, Cancelled };
+
 bool DownloadEntry(CSetTransfer& transfer, const CFileListInfo& entry, const std::wstring& baseUrl,
-                   const std::wstring& localBase)
+                   const std::wstring& localBase, const CDeltaPlan* deltas);
+
+DeltaOutcome FallBack(const std::wstring& localPath)
+{
+    WriteLog(L"文件 %s 无法由增量补丁生成, 改为下载整个文件", localPath.c_str());
+    return DeltaOutcome::NotUsed;
+}
+
+// Rebuilds the file at localPath from a patch and the installed copy (or from a full
+// copy): the patch is fetched like any file of the set, into the version's folder
+// below its own name, so a cancelled one resumes on the next run. digest gets the
+// rebuilt file's digest, which must be the list's.
+DeltaOutcome RebuildFromDelta(CSetTransfer& transfer, const CDeltaPlan& deltas, const CFileListInfo& entry,
+                              const std::wstring& baseUrl, const std::wstring& localBase,
+                              const std::wstring& localPath, std::wstring& digest)
+{
+    std::wstring source;
+    const CDeltaEntry* delta = entry.GetSize() < 0 ? nullptr : deltas.Find(entry, source);
+    if (!delta)
+        return DeltaOutcome::NotUsed;
+    const CFileListInfo patch(delta->patchName, delta->md5, delta->size);
+    if (!DownloadEntry(transfer, patch, baseUrl, localBase, nullptr))
+        return g_downloadUiState.cancelled == 1 ? DeltaOutcome::Cancelled : FallBack(localPath);
+    const std::wstring patchPath = localBase + delta->patchName;
+    const PatchResult result =
+        ApplyFilePatch(source, patchPath, localPath, static_cast<std::uint64_t>(entry.GetSize()), digest);
+    platform::RemoveFile(patchPath);
+    if (result == PatchResult::Done && EqualIgnoringCase(digest, entry.GetMd5()))
+        return DeltaOutcome::Rebuilt;
+    platform::RemoveFile(localPath);
+    return FallBack(localPath);
+}
+
+bool IsAbsentOrEmpty(const std::wstring& path)
+{
+    std::uint64_t size = 0;
+    int error = 0;
+    return !platform::FileSize(path, size, error) || size == 0;
+}
+
+bool DownloadEntry(CSetTransfer& transfer, const CFileListInfo& entry, const std::wstring& baseUrl,
+                   const std::wstring& localBase, const CDeltaPlan* deltas)
 {
     const std::wstring name = entry.GetFileName();
     WriteLog(L"正在下载文件 %s ...", name.c_str());
     const std::wstring url = baseUrl + EncodeUrlPath(name);
     const std::wstring localPath = localBase + DownloadedName(name);
     EnsurePathDir(localPath);
+    if (deltas && IsAbsentOrEmpty(localPath)) {
+        std::wstring rebuilt;
+        const DeltaOutcome outcome = RebuildFromDelta(transfer, *deltas, entry, baseUrl, localBase, localPath, rebuilt);
+        if (outcome != DeltaOutcome::NotUsed)
+            return outcome == DeltaOutcome::Rebuilt;
+    }
 
     std::FILE* file = platform::OpenFileStream(localPath, "ab+");
     if (!file) {
@@ -148,7 +199,8 @@ bool DownloadEntry(CSetTransfer& transfer, const CFileListInfo& entry, const std
 
 }  // namespace
 
-bool DownloadFiles(const CFileList& entries, const std::wstring& baseUrl, const std::wstring& localBase)
+bool DownloadFiles(const CFileList& entries, const std::wstring& baseUrl, const std::wstring& localBase,
+                   const CDeltaPlan* deltas)
 {
     ResetDownloadUiState();
     const int count = static_cast<int>(entries.GetCount());
@@ -164,7 +216,7 @@ bool DownloadFiles(const CFileList& entries, const std::wstring& baseUrl, const 
     }
     int done = 1;
     for (const CFileListInfo& entry : entries) {
-        if (!DownloadEntry(transfer, entry, baseUrl, localBase))
+        if (!DownloadEntry(transfer, entry, baseUrl, localBase, deltas))
             return false;
         StepOverallProgress(done, count);
         WriteLog(L"文件 %s 下载成功", (localBase + DownloadedName(entry.GetFileName())).c_str());

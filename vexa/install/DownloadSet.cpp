@@ -4,6 +4,7 @@
 #include "vexa/control/CUpdateConfig.h"
 #include "vexa/control/ModuleFolders.h"
 #include "vexa/control/UpdateLog.h"
+#include "vexa/delta/DeltaPlan.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/DownloadFiles.h"
 #include "vexa/download/SignedDownload.h"
@@ -63,7 +64,9 @@ bool DownloadChangedFiles()
         return false;
     }
     const CUpdateConfig& config = GetUpdateConfig();
-    return DownloadFiles(set, config.GetFilesBaseUrl(), WithoutTrailingSeparator(config.GetVersionDownloadFolder()));
+    const CDeltaPlan deltas = FetchDeltaPlan(WithoutTrailingSeparator(GetRootFolder()));
+    return DownloadFiles(set, config.GetFilesBaseUrl(), WithoutTrailingSeparator(config.GetVersionDownloadFolder()),
+                         deltas.IsEmpty() ? nullptr : &deltas);
 }
 
 bool BuildDownloadSet(CFileList& set)

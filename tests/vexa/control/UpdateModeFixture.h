@@ -36,9 +36,9 @@ using testing_support::WriteVersionList;
 
 inline const std::string kSampleClient = TEST_BIN_DIR "/mox-sample-client";
 inline const VersionFiles kOld = {{"/a.txt", "old a"}, {"/keep.txt", "same"}};
-// Installers come at 256 KiB/s past their first 256 KiB, so a scripted press
-// catches a larger one on its way.
-inline const testing_support::Throttle kSlowInstallers{"Installer\\.exe$", 256 * 1024};
+// Installers and patches come at 256 KiB/s past their first 256 KiB, so a scripted
+// press catches a larger one on its way.
+inline const testing_support::Throttle kSlowInstallers{"(Installer\\.exe|\\.patch)$", 256 * 1024};
 
 class UpdateModeTest : public ::testing::Test {
 protected:

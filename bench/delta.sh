@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Delta updates on generated data, in one run: a 256 MiB pack of alternately
+# compressible and incompressible 64 KiB blocks, and its version B with 1 % changed
+# in 50 places and 1 MiB inserted in the middle.
+#  - patch size against the file (target <= 3 %) and against xdelta3's on the same
+#    pair (target: no larger);
+#  - time to make and to apply it against xdelta3's (target: apply >= 2x faster);
+#  - bytes nginx served for the whole `vexa update` with the patch against the
+#    plain update of the same change (target <= 5 %).
+# Usage: bash bench/delta.sh [build folder]   (default: build/release)
+set -euo pipefail
+source "$(dirname "$0")/../scripts/local-nginx.sh"
+build=$(cd "${1:-build/release}" && pwd)
+work=$(mktemp -d /tmp/vexa-delta-bench.XXXXXX)
+nginx_pid=""
+cleanup() {
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+seconds() { python3 -c "print(f'{$2 - $1:.2f}')"; }
+
+mkdir -p "$work/a" "$work/b"
+python3 - "$work/a/pack.pak" "$work/b/pack.pak" <<'PY'
+import os, random, sys
+rng = random.Random(7)
+size, block = 256 << 20, 64 << 10
+words = [bytes(rng.choice(b"abcdefghijklmnopqrstuvwxyz") for _ in range(rng.randint(3, 9))) for _ in range(500)]
+def text_block():
+    out = bytearray()
+    while len(out) < block:
+        out += rng.choice(words) + b" "
+    return bytes(out[:block])
+texts = [text_block() for _ in range(32)]
+a = b"".join(os.urandom(block) if i % 2 else rng.choice(texts) for i in range(size // block))
+b = bytearray(a)
+piece = size // 100 // 50
+for at in sorted(rng.sample(range(0, size - piece, piece), 50)):
+    b[at:at + piece] = os.urandom(piece)
+b[size // 2:size // 2] = os.urandom(1 << 20)
+open(sys.argv[1], "wb").write(a)
+open(sys.argv[2], "wb").write(b)
+PY
+old=$work/a/pack.pak new=$work/b/pack.pak
+full=$(stat -c %s "$new")
+
+t0=$EPOCHREALTIME; "$build/bin/delta_patch" make "$old" "$new" "$work/pack.patch" 19; t1=$EPOCHREALTIME
+"$build/bin/delta_patch" apply "$old" "$work/pack.patch" "$work/ours.out" "$full" > /dev/null; t2=$EPOCHREALTIME
+xdelta3 -e -f -s "$old" "$new" "$work/pack.vcdiff"; t3=$EPOCHREALTIME
+xdelta3 -d -f -s "$old" "$work/pack.vcdiff" "$work/xdelta.out"; t4=$EPOCHREALTIME
+cmp "$new" "$work/ours.out" && cmp "$new" "$work/xdelta.out"
+ours=$(stat -c %s "$work/pack.patch") theirs=$(stat -c %s "$work/pack.vcdiff")
+echo "patch of a 256 MiB pack, 1 % changed in 50 places, 1 MiB inserted:"
+python3 - "$ours" "$theirs" "$full" "$(seconds "$t0" "$t1")" "$(seconds "$t1" "$t2")" \
+  "$(seconds "$t2" "$t3")" "$(seconds "$t3" "$t4")" <<'PY'
+import sys
+ours, theirs, full = map(int, sys.argv[1:4])
+make, apply, xmake, xapply = map(float, sys.argv[4:8])
+print(f"  size   zstd {ours:,} bytes = {100 * ours / full:.2f} % of the file (target <= 3 %);"
+      f" xdelta3 {theirs:,} bytes; ratio {ours / theirs:.3f} (target <= 1)")
+print(f"  make   zstd {make:.2f} s, xdelta3 {xmake:.2f} s")
+print(f"  apply  zstd {apply:.2f} s (digest included), xdelta3 {xapply:.2f} s; {xapply / apply:.2f}x faster (target >= 2)")
+PY
+rm -f "$work/ours.out" "$work/xdelta.out" "$work/pack.vcdiff"
+
+# The whole update, once with the deltas published and once without.
+port=$(free_loopback_port 18300 18400)
+site=$work/site/MOXUpdate/MOX
+mkdir -p "$site/1.1.0/vexa"
+cp "$new" "$site/1.1.0/pack.pak"
+cat > "$site/vexa.xml" <<XML
+<vexa><StartExecute>mox</StartExecute><MinVersion>1.1.0</MinVersion><SelfUrl>http://127.0.0.1:$port/MOXUpdate</SelfUrl><ProductCode>MOX</ProductCode><DownloadUrl>http://127.0.0.1:$port/MOXUpdate</DownloadUrl><UpdateMethod>filelist</UpdateMethod><CurVersion>1.1.0</CurVersion></vexa>
+XML
+start_local_nginx "$work" "$port" "log_format sent '\$request_uri \$status \$bytes_sent'; access_log $work/access.log sent;"
+client() {  # client <folder> <pack>: a client tree of version 1.0.0 holding the pack
+  mkdir -p "$1/vexa"
+  cp "$build/bin/vexa" "$1/vexa/"
+  cp "$2" "$1/pack.pak"
+  printf '#!/bin/sh\n' > "$1/mox" && chmod +x "$1/mox"
+  sed 's/<CurVersion>1.1.0/<CurVersion>1.0.0/; s/<MinVersion>1.1.0/<MinVersion>0.0.0/' "$site/vexa.xml" > "$1/vexa/vexa.xml"
+  (cd "$1/vexa" && ./vexa -g -f -q -s)
+}
+client "$work/new-tree" "$new" && mv "$work/new-tree/vexa/filelist.xml" "$site/1.1.0/vexa/filelist.xml"
+client "$work/old-tree" "$old"
+"$build/bin/vexa-delta" --old "$work/old-tree" --new "$work/new-tree" --out "$site/1.1.0" --level 19 | sed 's/^/  vexa-delta: /'
+served() {  # served <label>: runs an update of a fresh client tree, prints the bytes nginx sent
+  rm -rf "$work/client" && client "$work/client" "$old" && : > "$work/access.log"
+  (cd "$work/client/vexa" && VEXA_UI=script XDG_RUNTIME_DIR=$work ./vexa update)
+  cmp "$new" "$work/client/pack.pak"
+  awk '{ sum += $3 } END { print sum }' "$work/access.log"
+}
+with=$(served deltas)
+mv "$site/1.1.0/vexa/deltas.xml" "$work/deltas.xml.off"
+plain=$(served plain)
+python3 - "$with" "$plain" <<'PY'
+import sys
+delta, plain = map(int, sys.argv[1:3])
+print(f"vexa update: {delta:,} bytes served with deltas, {plain:,} without; {100 * delta / plain:.2f} % (target <= 5 %)")
+PY
