@@ -44,7 +44,7 @@ PY
 old=$work/a/pack.pak new=$work/b/pack.pak
 full=$(stat -c %s "$new")
 
-t0=$EPOCHREALTIME; "$build/bin/delta_patch" make "$old" "$new" "$work/pack.patch" 19; t1=$EPOCHREALTIME
+t0=$EPOCHREALTIME; "$build/bin/delta_patch" make "$old" "$new" "$work/pack.patch" 9; t1=$EPOCHREALTIME
 "$build/bin/delta_patch" apply "$old" "$work/pack.patch" "$work/ours.out" "$full" > /dev/null; t2=$EPOCHREALTIME
 xdelta3 -e -f -s "$old" "$new" "$work/pack.vcdiff"; t3=$EPOCHREALTIME
 xdelta3 -d -f -s "$old" "$work/pack.vcdiff" "$work/xdelta.out"; t4=$EPOCHREALTIME
@@ -82,7 +82,7 @@ client() {  # client <folder> <pack>: a client tree of version 1.0.0 holding the
 }
 client "$work/new-tree" "$new" && mv "$work/new-tree/vexa/filelist.xml" "$site/1.1.0/vexa/filelist.xml"
 client "$work/old-tree" "$old"
-"$build/bin/vexa-delta" --old "$work/old-tree" --new "$work/new-tree" --out "$site/1.1.0" --level 19 | sed 's/^/  vexa-delta: /'
+"$build/bin/vexa-delta" --old "$work/old-tree" --new "$work/new-tree" --out "$site/1.1.0" --level 9 | sed 's/^/  vexa-delta: /'
 served() {  # served <label>: runs an update of a fresh client tree, prints the bytes nginx sent
   rm -rf "$work/client" && client "$work/client" "$old" && : > "$work/access.log"
   (cd "$work/client/vexa" && VEXA_UI=script XDG_RUNTIME_DIR=$work ./vexa update)
