@@ -21,11 +21,12 @@ constexpr const char* kUsageText = R"(usage:
   vexa-sign sign <secret key> <file>...     writes a signature <file>.sig beside each file
   vexa-sign verify <public key> <file>      checks <file> against <file>.sig
 Copy update.pub into the updater's folder of the client tree; publish every
-vexa.xml, filelist.xml and installer together with its .sig.
+vexa.xml, filelist.xml, deltas.xml and installer together with its .sig.
 A signature binds the file to its place on the update server, so sign each
 file where it lies in the published tree, which the tool reads off its path:
   <ProductCode>/vexa.xml                                (below SelfUrl)
   <ProductCode>/<version>/vexa/filelist.xml             (below DownloadUrl)
+  <ProductCode>/<version>/vexa/deltas.xml               (below DownloadUrl)
   <ProductCode>/<version>/<ProductCode>Installer.exe    (below DownloadUrl)
 The signed bytes are that path (UTF-8), one zero byte, then the file; a file
 served at another path or for another version does not verify.
@@ -88,7 +89,8 @@ std::optional<std::string> PublishedPath(const std::string& file)
     constexpr std::string_view kInstaller = "Installer.exe";
     if (name == "vexa.xml")
         return LastComponents(components, 2);
-    if (name == "filelist.xml" && components.size() >= 2 && components[components.size() - 2] == "vexa")
+    if ((name == "filelist.xml" || name == "deltas.xml") && components.size() >= 2 &&
+        components[components.size() - 2] == "vexa")
         return LastComponents(components, 4);
     if (name.size() > kInstaller.size() && name.ends_with(kInstaller) && components.size() >= 3 &&
         components[components.size() - 3] + std::string(kInstaller) == name)
@@ -99,7 +101,8 @@ std::optional<std::string> PublishedPath(const std::string& file)
 int NotPublished(const std::string& file)
 {
     return Fail(kBadUsage, file,
-                "not in a published place (<ProductCode>/vexa.xml, <ProductCode>/<version>/vexa/filelist.xml or "
+                "not in a published place (<ProductCode>/vexa.xml, <ProductCode>/<version>/vexa/filelist.xml, "
+                "<ProductCode>/<version>/vexa/deltas.xml or "
                 "<ProductCode>/<version>/<ProductCode>Installer.exe)");
 }
 

@@ -43,10 +43,11 @@ CDeltaPlan FetchDeltaPlan(const std::wstring& installedRoot)
     const std::wstring path = config.GetVersionDownloadFolder() + kManifestName;
     const std::wstring url = config.GetFilesBaseUrl() + L"/" + kManifestName;
     // A stale manifest would have the new one appended to it.
-    if (!platform::RemoveFileIfPresent(path) || !DownloadFile(url, path, false, kFileListSizeCap))
+    if (!platform::RemoveFileIfPresent(path) ||
+        !DownloadFile(url, path, false, kFileListSizeCap, TransferKind::SmallFile, true))
         return CDeltaPlan();
     CDeltaManifest manifest;
-    if (!CheckDownloadSignature(url, path)) {
+    if (!CheckDownloadSignature(url, config.GetVersionPublishedPath() + L"/" + kManifestName, path)) {
         WriteLog(L"增量更新清单未通过签名验证, 不使用增量更新: %s", url.c_str());
         return CDeltaPlan();
     }

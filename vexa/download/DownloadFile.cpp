@@ -18,10 +18,17 @@ namespace {
 
 constexpr long kConnectTimeoutSeconds = 15;
 constexpr long kRangeNotSatisfiable = 416;
+constexpr long kNotFound = 404;
 
 bool Succeeded(CURLcode result, const CDownloadSink& sink)
 {
     return result == CURLE_OK && sink.GetState() == CDownloadSink::State::Writing;
+}
+
+bool IsNotFound(CURLcode result, const CDownloadSink& sink)
+{
+    return (result == CURLE_OK || result == CURLE_WRITE_ERROR) && sink.GetState() == CDownloadSink::State::Refused &&
+           sink.GetStatus() == kNotFound;
 }
 
 bool RangeRefused(const CDownloadSink& sink)
@@ -50,7 +57,7 @@ bool FetchAfresh(CURL* curl, std::FILE* file, const std::wstring& url, std::uint
 }  // namespace
 
 bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog, std::uint64_t sizeCap,
-                  TransferKind kind)
+                  TransferKind kind, bool quietWhenMissing)
 {
     ResetDownloadUiState();
     EnsurePathDir(path);
@@ -83,7 +90,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDi
     bool fetched = Succeeded(result, sink);
     if (!fetched && size != 0 && RangeRefused(sink))
         fetched = FetchAfresh(curl, file, url, size, sizeCap);
-    else if (!fetched)
+    else if (!fetched && !(quietWhenMissing && IsNotFound(result, sink)))
         LogFailedTransfer(result, sink, url);
     curl_easy_cleanup(curl);
 

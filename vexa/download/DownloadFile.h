@@ -17,5 +17,7 @@
 // showDialog puts the transfer behind the single-bar dialog, which closes itself at
 // 100 % and can cancel the transfer ("已取消下载" is then shown). kind chooses the
 // time limits (TransferLimits). A failure is logged with the URL (LogFailedTransfer).
+// quietWhenMissing: a 404 is not logged (an optional file that may not be published).
 bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDialog,
-                  std::uint64_t sizeCap = CDownloadSink::kNoCap, TransferKind kind = TransferKind::LargeFile);
+                  std::uint64_t sizeCap = CDownloadSink::kNoCap, TransferKind kind = TransferKind::LargeFile,
+                  bool quietWhenMissing = false);

@@ -36,6 +36,9 @@ TEST_F(UpdateModeTest, ForcedUpdateInstallsChangedFilesAndHandsTheUpdaterToTheCl
     for (const char* gone : {"backup", "tempDownload", "temp_downloadInfo.xml", "needupdate.txt"})
         EXPECT_FALSE(fs::exists(tree.ModuleFolder() / gone)) << gone;
     EXPECT_TRUE(Logged(L"检测到有更新需要强制升级"));
+    // No delta manifest is published: its 404 is no failure and logs nothing.
+    for (const std::wstring& line : Log())
+        EXPECT_EQ(line.find(L"deltas.xml"), std::wstring::npos) << platform::Utf8FromWide(line);
     EXPECT_TRUE(InTranscript(R"({"event":"dialog","dialog":109,"action":"end","result":0})"));
     EXPECT_EQ(ReadFileBytes(scratch.Path() / "ui.jsonl").find("messagebox"), std::string::npos) << "no question";
     // A new program can run; a new data file stays what it was downloaded as.
