@@ -82,7 +82,7 @@ client() {  # client <folder> <pack>: a client tree of version 1.0.0 holding the
 }
 client "$work/new-tree" "$new" && mv "$work/new-tree/vexa/filelist.xml" "$site/1.1.0/vexa/filelist.xml"
 client "$work/old-tree" "$old"
-"$build/bin/vexa-delta" --old "$work/old-tree" --new "$work/new-tree" --out "$site/1.1.0" --level 9 | sed 's/^/  vexa-delta: /'
+"$build/bin/vexa-delta" --old "$work/old-tree" --new "$work/new-tree" --out "$site/1.1.0" --level 3 | sed 's/^/  vexa-delta: /'
 served() {  # served <label>: runs an update of a fresh client tree, prints the bytes nginx sent
   rm -rf "$work/client" && client "$work/client" "$old" && : > "$work/access.log"
   (cd "$work/client/vexa" && VEXA_UI=script XDG_RUNTIME_DIR=$work ./vexa update)
