@@ -80,7 +80,7 @@ client() {  # client <folder> <pack>: a client tree of version 1.0.0 holding the
   sed 's/<CurVersion>1.1.0/<CurVersion>1.0.0/; s/<MinVersion>1.1.0/<MinVersion>0.0.0/' "$site/vexa.xml" > "$1/vexa/vexa.xml"
   (cd "$1/vexa" && ./vexa -g -f -q -s)
 }
-client "$work/new-tree" "$new" && mv "$work/new-tree/vexa/filelist.xml" "$site/1.1.0/vexa/filelist.xml"
+client "$work/new-tree" "$new" && cp "$work/new-tree/vexa/filelist.xml" "$site/1.1.0/vexa/filelist.xml"
 client "$work/old-tree" "$old"
 "$build/bin/vexa-delta" --old "$work/old-tree" --new "$work/new-tree" --out "$site/1.1.0" --level 3 | sed 's/^/  vexa-delta: /'
 served() {  # served <label>: runs an update of a fresh client tree, prints the bytes nginx sent
