@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -26,6 +27,8 @@ struct ControlTemplate {
     ControlKind kind = ControlKind::Text;
     DialogRect rect;
     std::wstring text;
+    // A picture's image as PNG bytes the program holds for its whole run.
+    std::string_view image = {};
 };
 
 struct DialogTemplate {
@@ -63,6 +66,9 @@ int DialogTemplateId(WindowHandle window);
 void SendDialogCommand(WindowHandle dialog, int commandId);
 // Queues a command for the dialog's procedure without waiting.
 void PostDialogCommand(WindowHandle dialog, int commandId);
+// A button the user pressed, whatever the backend (a click, Ctrl+C, a script's press):
+// its command is queued for the dialog's procedure.
+void PressDialogButton(WindowHandle dialog, int buttonId);
 
 // Progress bars: a range, a step, and a step-it that moves the position by the step;
 // a position beyond the top of the range starts again from the bottom.

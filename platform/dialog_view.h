@@ -2,6 +2,7 @@
 #include "platform/dialog.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -15,6 +16,7 @@ struct ControlView {
     int low = 0;
     int high = 100;
     int position = 0;
+    std::string_view image;
 };
 
 struct DialogView {
@@ -23,8 +25,16 @@ struct DialogView {
     std::wstring title;
     std::vector<ControlView> controls;
 
-    // The control with that id; null when the dialog has none.
-    const ControlView* Control(int controlId) const;
+    // The control with that id; null when the dialog has none. Inline, so that a
+    // backend module reads views without linking the dialog runtime.
+    const ControlView* Control(int controlId) const
+    {
+        for (const ControlView& control : controls) {
+            if (control.id == controlId)
+                return &control;
+        }
+        return nullptr;
+    }
 };
 
 }  // namespace platform

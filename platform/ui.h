@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -22,11 +23,25 @@ public:
     virtual void BarMoved(const DialogView& dialog, int controlId) = 0;
 };
 
-// The process-wide backend: the script backend when VEXA_UI is "script", otherwise
-// the console backend.
+// The process-wide backend, chosen by VEXA_UI: "script", "console" or "desktop". Unset
+// (or anything else), the desktop backend when WAYLAND_DISPLAY or DISPLAY names a
+// display and the desktop module starts, else the console. A forced desktop that
+// cannot start falls back to the console and says why in the user interface log.
 IUiBackend& CurrentUi();
 // Makes backend the process-wide one and returns the one it replaces, so that tests
 // can watch dialogs in their own process. The caller keeps both alive.
 IUiBackend& ReplaceUi(IUiBackend& backend);
+
+// Where the user interface reports what the user could not see: a backend that did
+// not start, a question nobody could answer. The program sets it before the first box
+// or dialog; unset, such lines are dropped.
+using UiLogFunction = void (*)(const std::wstring& line);
+void SetUiLog(UiLogFunction log);
+void UiLog(const std::wstring& line);
+
+// The program's icon as PNG bytes held for the whole run; a desktop backend shows it
+// on every window. Set before the first box or dialog.
+void SetProgramIcon(std::string_view png);
+std::string_view ProgramIcon();
 
 }  // namespace platform

@@ -8,6 +8,8 @@ packages=(
   libcurl4-openssl-dev zlib1g-dev liblog4cplus-dev libtinyxml2-dev
   libsodium-dev libzstd-dev nginx-light xdelta3 curl openssl
   pkgconf dpkg-dev file
+  libgtk-3-dev fonts-wqy-microhei
+  xvfb dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0
 )
 
 missing=()

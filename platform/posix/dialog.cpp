@@ -38,7 +38,7 @@ struct LiveDialog {
         header.id = dialogTemplate.id;
         header.title = dialogTemplate.title;
         for (const ControlTemplate& control : dialogTemplate.controls)
-            controls.push_back({ControlView{control.id, control.kind, control.rect, control.text}});
+            controls.push_back({ControlView{control.id, control.kind, control.rect, control.text, 0, 100, 0, control.image}});
     }
 
     void End(int result)
@@ -186,12 +186,6 @@ int HandleCommands(LiveDialog& window, WindowHandle dialog)
 
 }  // namespace
 
-const ControlView* DialogView::Control(int controlId) const
-{
-    const auto found = std::find_if(controls.begin(), controls.end(), [&](const ControlView& c) { return c.id == controlId; });
-    return found == controls.end() ? nullptr : &*found;
-}
-
 int RunModalDialog(const DialogTemplate& dialogTemplate, const DialogProcedure& procedure)
 {
     const auto window = std::make_shared<LiveDialog>(dialogTemplate, procedure);
@@ -274,6 +268,11 @@ void PostDialogCommand(WindowHandle dialog, int commandId)
     LiveDialog& window = locked.Window();
     window.queue.push_back({window.nextSequence++, commandId});
     window.changed.notify_all();
+}
+
+void PressDialogButton(WindowHandle dialog, int buttonId)
+{
+    PostDialogCommand(dialog, buttonId);
 }
 
 void SetBarRange(WindowHandle bar, int low, int high)

@@ -1,6 +1,7 @@
 #include "platform/ui.h"
 
 #include "platform/ui_console.h"
+#include "platform/ui_desktop.h"
 #include "platform/ui_script.h"
 
 #include <atomic>
@@ -18,10 +19,36 @@ std::string Environment(const char* name)
     return value ? value : "";
 }
 
+std::atomic<UiLogFunction>& LogFunction()
+{
+    static std::atomic<UiLogFunction> log{nullptr};
+    return log;
+}
+
+std::string_view& Icon()
+{
+    static std::string_view icon;
+    return icon;
+}
+
+bool DisplayNamed()
+{
+    return !Environment("WAYLAND_DISPLAY").empty() || !Environment("DISPLAY").empty();
+}
+
 std::unique_ptr<IUiBackend> ChooseBackend()
 {
-    if (Environment("VEXA_UI") == "script")
+    const std::string choice = Environment("VEXA_UI");
+    if (choice == "script")
         return std::make_unique<CScriptUi>(Environment("VEXA_UI_SCRIPT"), Environment("VEXA_UI_LOG"));
+    const bool forced = choice == "desktop";
+    if (forced || (choice != "console" && DisplayNamed())) {
+        std::wstring failure;
+        if (std::unique_ptr<IUiBackend> desktop = LoadDesktopUi(failure))
+            return desktop;
+        if (forced)
+            UiLog(L"桌面界面无法启动, 改用控制台: " + failure);
+    }
     return std::make_unique<CConsoleUi>();
 }
 
@@ -42,6 +69,27 @@ IUiBackend& CurrentUi()
 IUiBackend& ReplaceUi(IUiBackend& backend)
 {
     return *Backend().exchange(&backend);
+}
+
+void SetUiLog(UiLogFunction log)
+{
+    LogFunction().store(log);
+}
+
+void UiLog(const std::wstring& line)
+{
+    if (const UiLogFunction log = LogFunction().load())
+        log(line);
+}
+
+void SetProgramIcon(std::string_view png)
+{
+    Icon() = png;
+}
+
+std::string_view ProgramIcon()
+{
+    return Icon();
 }
 
 }  // namespace platform

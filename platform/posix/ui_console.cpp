@@ -114,8 +114,10 @@ int CConsoleUi::ShowMessageBox(const std::wstring& text, const std::wstring& tit
         std::lock_guard hold(m_lock);
         m_below = 0;
         m_out << "[" << Utf8FromWide(title) << "] " << Utf8FromWide(text) << std::endl;
-        if (!m_interactive)
+        if (!m_interactive) {
+            UiLog(L"无人可以回答[" + title + L"] " + text + L", 采用默认答案 " + WideFromUtf8(AnswerName(DefaultAnswer(style))));
             return DefaultAnswer(style);
+        }
         m_asking = true;
     }
     const int answer = AskTerminal(style);
@@ -198,7 +200,7 @@ bool CConsoleUi::PressCancel()
     }
     if (!DialogExists(dialog))
         return false;
-    PostDialogCommand(dialog, button);
+    PressDialogButton(dialog, button);
     return true;
 }
 

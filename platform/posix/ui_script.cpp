@@ -89,7 +89,7 @@ void CScriptUi::DialogOpened(const DialogView& dialog)
     Press press;
     if (TakePress(dialog.id, 0, 0, press)) {
         RecordPress(dialog, press.button);
-        PostDialogCommand(dialog.handle, press.button);
+        PressDialogButton(dialog.handle, press.button);
     }
 }
 

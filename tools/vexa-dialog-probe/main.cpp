@@ -1,8 +1,11 @@
 #include "platform/clock.h"
 #include "platform/locale.h"
+#include "platform/ui.h"
 #include "vexa/download/DialogThreads.h"
 #include "vexa/download/DownloadUiState.h"
 #include "vexa/download/ProgressFunctions.h"
+#include "vexa/res/Images.h"
+#include "vexa/res/resource.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -49,6 +52,22 @@ void RunFiles(const Progress& progress, int files)
         thread.Wait();
 }
 
+void RunInstall(const Progress& progress)
+{
+    StartInstallDialogThread();
+    for (int done = 0; done <= progress.total && !g_installUiState.cancelled; done += progress.step) {
+        StepInstallProgress(done, progress.total);
+        platform::SleepMilliseconds(progress.delayMilliseconds);
+    }
+}
+
+void RunSplash(unsigned milliseconds)
+{
+    StartSplashDialogThread();
+    platform::SleepMilliseconds(milliseconds);
+    platform::SendDialogCommand(g_splashWindow, IDOK);
+}
+
 int Number(const char* text)
 {
     return std::atoi(text);
@@ -58,16 +77,23 @@ int Number(const char* text)
 
 // vexa-dialog-probe single <total> <step> <delay ms>          the single download dialog
 // vexa-dialog-probe files <count> <total> <step> <delay ms>   the two-bar dialog
+// vexa-dialog-probe install <total> <step> <delay ms>         the install dialog
+// vexa-dialog-probe splash <ms>                               the splash, that long
 // vexa-dialog-probe idle <ms>                                 no dialog, just waiting
 // Prints "cancelled" and exits with 3 when the user cancelled, else "done" and 0.
 int main(int argc, char** argv)
 {
     platform::SetChineseLocale();
+    platform::SetProgramIcon(ProgramIconImage());
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "single" && argc == 5)
         RunSingle({Number(argv[2]), Number(argv[3]), static_cast<unsigned>(Number(argv[4]))});
     else if (mode == "files" && argc == 6)
         RunFiles({Number(argv[3]), Number(argv[4]), static_cast<unsigned>(Number(argv[5]))}, Number(argv[2]));
+    else if (mode == "install" && argc == 5)
+        RunInstall({Number(argv[2]), Number(argv[3]), static_cast<unsigned>(Number(argv[4]))});
+    else if (mode == "splash" && argc == 3)
+        RunSplash(static_cast<unsigned>(Number(argv[2])));
     else if (mode == "idle" && argc == 3)
         platform::SleepMilliseconds(static_cast<unsigned>(Number(argv[2])));
     else

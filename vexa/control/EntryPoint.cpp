@@ -4,15 +4,22 @@
 #include "platform/message_box.h"
 #include "platform/named_mutex.h"
 #include "platform/startup.h"
+#include "platform/ui.h"
 #include "vexa/control/ClientLauncher.h"
 #include "vexa/control/CUpdater.h"
 #include "vexa/control/CommandLine.h"
 #include "vexa/control/UpdateCheck.h"
 #include "vexa/control/UpdateLog.h"
+#include "vexa/res/Images.h"
 
 namespace {
 
 constexpr unsigned kNoticeStyle = platform::kBoxOk | platform::kBoxSystemModal;
+
+void LogUiLine(const std::wstring& line)
+{
+    WriteLog(L"%s", line.c_str());
+}
 
 // The updater could not prepare itself: tell the user, and let the client run
 // without an update.
@@ -49,12 +56,14 @@ int RunJob(const std::vector<std::wstring>& arguments)
 
 int RunVexa(const std::vector<std::wstring>& arguments)
 {
+    // Before the first box: the icon goes to every window a desktop backend shows.
+    platform::SetProgramIcon(ProgramIconImage());
+    platform::SetUiLog(LogUiLine);
     platform::CNamedMutex instance(L"vexa_onlyone_handle");
     if (instance.AlreadyExists()) {
         platform::ShowMessageBox(L"已有vexa.exe进程在运行", L"提示", kNoticeStyle);
         return 0;
     }
-    // There is no console window object here to give the program icon to.
     platform::SetChineseLocale();
     // Without the lock a second updater could run beside this one.
     if (!instance.Error().empty())

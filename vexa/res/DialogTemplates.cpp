@@ -1,5 +1,6 @@
 #include "vexa/res/DialogTemplates.h"
 
+#include "vexa/res/Images.h"
 #include "vexa/res/resource.h"
 
 #include <vector>
@@ -26,7 +27,7 @@ std::vector<DialogTemplate> BuildTemplates()
           {IDC_FILE_PROGRESS, ControlKind::ProgressBar, {7, 20, 287, 14}, L""},
           {IDC_FILE_NAME, ControlKind::Text, {7, 46, 106, 8}, L"已下载..."},
           {IDC_FILE_PERCENT, ControlKind::Text, {8, 8, 145, 8}, L"正在下载..."}}},
-        {IDD_SPLASH, L"", 253, 87, {{IDC_SPLASH_PICTURE, ControlKind::Picture, {0, 0, 253, 86}, L""}}},
+        {IDD_SPLASH, L"", 253, 87, {{IDC_SPLASH_PICTURE, ControlKind::Picture, {0, 0, 253, 86}, L"", SplashBitmapImage()}}},
     };
 }
 

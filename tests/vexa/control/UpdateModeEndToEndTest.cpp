@@ -173,13 +173,6 @@ TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndSt
     EXPECT_EQ(Client(), "-onlymain: started\n");
 }
 
-// A shell script that reports its start and ends before its padding, which makes it
-// large enough to be caught on its way from the throttled server.
-std::string InstallerScript()
-{
-    return "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\nexit 0\n" + std::string(1024 * 1024, '#') + "\n";
-}
-
 class InstallerMethodTest : public UpdateModeTest {
 protected:
     InstallerMethodTest()

@@ -40,6 +40,13 @@ inline const VersionFiles kOld = {{"/a.txt", "old a"}, {"/keep.txt", "same"}};
 // press catches a larger one on its way.
 inline const testing_support::Throttle kSlowInstallers{"(Installer\\.exe|\\.patch)$", 256 * 1024};
 
+// A shell script that reports its start and ends before its padding, which makes it
+// large enough to be caught on its way from the throttled server.
+inline std::string InstallerScript()
+{
+    return "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\nexit 0\n" + std::string(1024 * 1024, '#') + "\n";
+}
+
 class UpdateModeTest : public ::testing::Test {
 protected:
     UpdateModeTest()

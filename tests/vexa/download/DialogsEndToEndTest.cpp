@@ -1,11 +1,14 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
+#include "tests/support/DesktopSession.h"
 #include "tests/support/TerminalProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -120,6 +123,47 @@ TEST_F(ScriptDialogs, TwoBarDialogReportsEveryFileAndTheOverallBar)
                              "{\"event\":\"bar\",\"dialog\":107,\"control\":1006,\"pos\":100}\n"})
         EXPECT_NE(transcript.find(line), std::string::npos) << line;
     EXPECT_TRUE(transcript.ends_with("{\"event\":\"dialog\",\"dialog\":107,\"action\":\"end\",\"result\":0}\n"));
+}
+
+// Each dialog and the cancel question as windows of a desktop of their own, used as a
+// player would; every one is photographed (build/desktop-images/, the pictures of
+// docs/images/) and must show more than a blank area.
+TEST(DesktopDialogs, EveryDialogIsAWindowAPersonCanReadAndAnswer)
+{
+    const testing_support::DesktopSession desktop;
+    if (!desktop.Failure().empty())
+        GTEST_SKIP() << "no virtual display: " << desktop.Failure();
+    const std::filesystem::path images = std::filesystem::path(TEST_BIN_DIR) / ".." / "desktop-images";
+    std::filesystem::create_directories(images);
+    const auto shot = [&](const std::string& title, const std::string& name) { return "shot=" + title + ":" + (images / name).string(); };
+    const auto run = [&](const std::vector<std::string>& arguments, const std::vector<std::string>& steps, int exitCode) {
+        std::vector<std::pair<std::string, std::string>> environment = desktop.Environment();
+        environment.emplace_back("VEXA_UI", "desktop");
+        const std::unique_ptr<ChildProcess> driver = desktop.StartDriver(steps);
+        ChildProcess probe(kProbe, ChildOptions{arguments, environment});
+        const std::string driven = testing_support::DesktopSession::Driven(*driver);
+        EXPECT_TRUE(probe.Wait(60s));
+        EXPECT_EQ(probe.ExitCode(), exitCode) << probe.Stderr();
+        EXPECT_TRUE(driven.ends_with("done\n")) << driven;
+        return driven;
+    };
+
+    std::string driven = run({"splash", "1500"}, {"splash", shot("splash", "splash.png"), "gone=splash"}, 0);
+    driven += run({"files", "2", "100", "1", "20"}, {"bar=下载文件:1:50", "read=下载文件", shot("下载文件", "download-files.png"), "gone=下载文件"}, 0);
+    driven += run({"install", "100", "1", "30"}, {"bar=自动更新:1:50", shot("自动更新", "install.png"), "gone=自动更新"}, 0);
+    // Escape answers No and the transfer goes on; Enter takes the focused Yes.
+    driven += run({"single", "400", "1", "20"},
+                  {"bar=下载文件:1:20", shot("下载文件", "download.png"), "click=下载文件:取消", "read=下载提示",
+                   shot("下载提示", "question.png"), "key=下载提示:Escape", "gone=下载提示", "bar=下载文件:1:30",
+                   "click=下载文件:取消", "window=下载提示", "key=下载提示:Return", "gone=下载文件"},
+                  3);
+    EXPECT_TRUE(std::regex_search(driven, std::regex("read 下载文件\nlabel \\d+ %\nbar \\d+\nlabel 已下载...\nbar \\d+\n"))) << driven;
+    EXPECT_NE(driven.find("read 下载提示\nlabel 是否终止下载更新\n"), std::string::npos) << driven;
+    std::smatch colours;
+    for (const char* name : {"splash.png", "download-files.png", "install.png", "download.png", "question.png"}) {
+        ASSERT_TRUE(std::regex_search(driven, colours, std::regex((images / name).string() + " (\\d+)"))) << name;
+        EXPECT_GT(std::stoi(colours[1]), 20) << name << " looks blank";
+    }
 }
 
 }  // namespace
