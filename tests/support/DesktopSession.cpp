@@ -15,6 +15,12 @@ const std::string kDriver = std::string(TEST_SOURCE_DIR) + "/support/desktop_dri
 
 DesktopSession::DesktopSession()
 {
+#ifdef VEXA_SANITIZED
+    // The toolkit's own leaks at exit would fail every sanitized program that shows a
+    // window; no suppression list for them has been proven narrow yet.
+    failure_ = "desktop tests run in the release build only";
+    return;
+#endif
     // -displayfd picks a free display and prints its number once it accepts clients.
     display_ = std::make_unique<ChildProcess>("/usr/bin/Xvfb", ChildOptions{{"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}});
     const std::string number = FirstLine(*display_, "Xvfb", failure_);
