@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <ctime>
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <vector>
 
 namespace platform {
+
+class CWakeup;
 
 // Start-up and clean-up of the socket layer keep their counting: every successful
 // start-up needs one clean-up. Sockets work without them on this platform.
@@ -59,6 +62,8 @@ public:
     CSocket(const CSocket&) = delete;
     CSocket& operator=(const CSocket&) = delete;
 
+    // A call still inside a descriptor being closed is woken by the close; Create waits
+    // for it to leave, so that the new descriptor can take the slot.
     bool Create();
     bool IsOpen() const;
     bool SetBlocking(bool blocking);
@@ -73,6 +78,10 @@ public:
     SocketWait Wait(bool forRead, bool forWrite, int timeoutMs, SocketReadiness& readiness);
     // The same with a time-out finer than a millisecond (a short poll of a busy loop).
     SocketWait WaitMicroseconds(bool forRead, bool forWrite, long timeoutUs, SocketReadiness& readiness);
+    // Waits until the socket is ready for the events, is closed, or the wake-up is woken
+    // (which consumes the wake), for at most timeoutMs; false when the time ran out or the
+    // socket is closed. What is ready is left for the caller's next call to find.
+    bool WaitOrWake(bool forRead, bool forWrite, CWakeup& wakeup, int timeoutMs);
     // The error of a finished non-blocking connect (0 when it succeeded).
     int PendingError();
     void Close();
@@ -90,6 +99,7 @@ private:
     void ReleaseIfUnused();
 
     mutable std::mutex mutex_;
+    std::condition_variable released_;
     int descriptor_ = -1;
     int wakeDescriptor_ = -1;
     int users_ = 0;

@@ -119,15 +119,41 @@ int CCommonSocket::Send(const char* data, int length)
         Close();
         return 0;
     }
-    std::lock_guard send(sendLock_);
-    // A close between the checks above and here has emptied the queue for good.
-    if (!IsOpen() || length < 0 || static_cast<std::uint32_t>(length) > sendCapacity - sendFill_)
-        return 0;
-    if (!sendQueue_)
-        sendQueue_ = std::make_unique_for_overwrite<char[]>(sendCapacity);
-    std::memcpy(sendQueue_.get() + sendFill_, data, static_cast<std::size_t>(length));
-    sendFill_ += static_cast<std::uint32_t>(length);
+    {
+        std::lock_guard send(sendLock_);
+        // A close between the checks above and here has emptied the queue for good.
+        if (!IsOpen() || length < 0 || static_cast<std::uint32_t>(length) > sendCapacity - sendFill_)
+            return 0;
+        if (!sendQueue_)
+            sendQueue_ = std::make_unique_for_overwrite<char[]>(sendCapacity);
+        std::memcpy(sendQueue_.get() + sendFill_, data, static_cast<std::size_t>(length));
+        const bool wasEmpty = sendFill_ == 0;
+        sendFill_ += static_cast<std::uint32_t>(length);
+        // A non-empty queue already has the worker waiting for the socket to take bytes.
+        if (!wasEmpty)
+            return 1;
+    }
+    WakeWorker();
     return 1;
+}
+
+bool CCommonSocket::HasQueuedBytes()
+{
+    std::lock_guard send(sendLock_);
+    return sendFill_ > 0;
+}
+
+void CCommonSocket::SetTimeoutSeconds(std::uint32_t seconds)
+{
+    timeoutSeconds_ = seconds;
+    // A socket that was timed out may not be any more: the worker waits on it again.
+    WakeWorker();
+}
+
+void CCommonSocket::WakeWorker()
+{
+    if (platform::CWakeup* wakeup = wakeup_)
+        wakeup->Wake();
 }
 
 void CCommonSocket::OnSend()
@@ -203,14 +229,19 @@ void CCommonSocket::DeliverPackets(const CEventBatch& batch, const std::vector<c
 
 int CCommonSocket::IsTimeout()
 {
-    const std::uint32_t last = lastReceive_;
-    if (last == 0 || !IsOpen())
-        return 0;
-    // Unsigned difference: the tick count's wrap after 49.7 days is harmless.
-    if (tickCount_.load()() - last <= timeoutSeconds_ * 1000u)
+    if (!TimedOut())
         return 0;
     LogInfo(L"!!Socket %d is timeout!!\n", Handle());
     return 1;
+}
+
+bool CCommonSocket::TimedOut() const
+{
+    const std::uint32_t last = lastReceive_;
+    if (last == 0 || !IsOpen())
+        return false;
+    // Unsigned difference: the tick count's wrap after 49.7 days is harmless.
+    return tickCount_.load()() - last > timeoutSeconds_ * 1000u;
 }
 
 }  // namespace quill::net

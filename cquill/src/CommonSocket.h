@@ -8,6 +8,7 @@
 #include "cquill/src/SocketBase.h"
 #include "cquill/src/SocketEvent.h"
 #include "cquill/src/SocketInterfaces.h"
+#include "platform/wakeup.h"
 
 namespace quill::net {
 
@@ -44,7 +45,10 @@ public:
     // 1 when nothing was received for longer than the time-out since the last read.
     int IsTimeout();
 
-    void SetTimeoutSeconds(std::uint32_t seconds) { timeoutSeconds_ = seconds; }
+    void SetTimeoutSeconds(std::uint32_t seconds);
+    // Woken when there is new work for the worker: a send queued into an empty queue, a
+    // connection attempt started, a time-out set.
+    void SetWakeup(platform::CWakeup* wakeup) { wakeup_ = wakeup; }
     // Where the millisecond tick count comes from; tests step it by hand.
     void SetTickSource(TickFunction tickCount) { tickCount_ = tickCount; }
 
@@ -67,6 +71,10 @@ protected:
     void Report(CSocketEvent event);
     // What keeps the listener alive while events are reported outside the lock.
     virtual std::shared_ptr<void> ListenerOwner() const { return nullptr; }
+    // IsTimeout without its log line.
+    bool TimedOut() const;
+    bool HasQueuedBytes();
+    void WakeWorker();
     // Counts closes and connection attempts, so that events of a connection that was
     // closed or replaced before they were reported are dropped.
     std::uint64_t Generation() const { return generation_; }
@@ -99,6 +107,7 @@ private:
     // 0 = nothing received since the socket was last closed.
     std::atomic<std::uint32_t> lastReceive_ = 0;
     std::atomic<TickFunction> tickCount_;
+    std::atomic<platform::CWakeup*> wakeup_ = nullptr;
 
     std::recursive_mutex sendLock_;
     std::unique_ptr<char[]> sendQueue_;

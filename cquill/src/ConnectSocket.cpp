@@ -19,7 +19,21 @@ CConnectSocket::~CConnectSocket()
 
 int CConnectSocket::ConnectServer(const char* host, unsigned short port)
 {
-    CStateGuard state(*this);
+    int started = 0;
+    {
+        CStateGuard state(*this);
+        started = StartAttempt(host, port);
+    }
+    // 0->1 has been reported on this thread: the worker may report what follows.
+    if (started) {
+        announcing_ = false;
+        WakeWorker();
+    }
+    return started;
+}
+
+int CConnectSocket::StartAttempt(const char* host, unsigned short port)
+{
     if (connecting_ || connected_)
         return 0;
     // Closed before the flag is set: closing clears it.
@@ -37,10 +51,20 @@ int CConnectSocket::ConnectServer(const char* host, unsigned short port)
     }
     // Events of the previous connection not yet reported are dropped.
     ++generation_;
+    // The worker leaves the attempt alone until its 0->1 is reported, so that a fast
+    // connect's 1->2 cannot overtake it.
+    announcing_ = true;
     Report(CSocketEvent(CSocketEvent::Kind::Connecting));
     handle_.SetBlocking(false);
     handle_.Connect({platform::ParseIpv4(host_), port_});
     return 1;
+}
+
+bool CConnectSocket::WaitForWork(platform::CWakeup& wakeup, unsigned maxMilliseconds)
+{
+    if (!IsOpen() || TimedOut() || announcing_)
+        return wakeup.Wait(maxMilliseconds);
+    return handle_.WaitOrWake(true, connecting_ || HasQueuedBytes(), wakeup, static_cast<int>(maxMilliseconds));
 }
 
 int CConnectSocket::ExecSelect()
@@ -63,6 +87,8 @@ CConnectSocket::StepResult CConnectSocket::Read()
 {
     if (IsTimeout() || !IsOpen())
         return StepResult::Failed;
+    if (announcing_)
+        return StepResult::Done;
     platform::SocketReadiness readiness;
     switch (handle_.WaitMicroseconds(true, true, selectWaitMicroseconds, readiness)) {
     case platform::SocketWait::TimedOut:

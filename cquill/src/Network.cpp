@@ -8,7 +8,10 @@
 
 namespace quill::net {
 
-CNetwork::CNetwork() : socket_(this) {}
+CNetwork::CNetwork() : socket_(this)
+{
+    socket_.SetWakeup(&Wakeup());
+}
 
 CNetwork::~CNetwork()
 {
@@ -21,9 +24,15 @@ CNetwork::~CNetwork()
 
 bool CNetwork::Run()
 {
-    if (socket_.ExecSelect() != 0)
-        platform::SleepMilliseconds(stepSleepMilliseconds);
+    steps_.fetch_add(1, std::memory_order_relaxed);
+    socket_.ExecSelect();
+    WaitForWork(idleWaitMilliseconds);
     return true;
+}
+
+void CNetwork::WaitForWork(unsigned maxMilliseconds)
+{
+    socket_.WaitForWork(Wakeup(), maxMilliseconds);
 }
 
 void CNetwork::OnThreadStart()

@@ -14,7 +14,9 @@ class CNetwork : public CThreadBase, public INetwork, public ISocketListener, pu
 public:
     static constexpr unsigned interfaceVersion = 0x103;
     static constexpr unsigned packetBufferSize = 16384;
-    static constexpr unsigned stepSleepMilliseconds = 5;
+    // The longest pause after a step: every piece of work ends it at once, so the bound
+    // only paces a timed-out socket's log line and an idle worker's steps.
+    static constexpr unsigned idleWaitMilliseconds = 1000;
 
     CNetwork();
     ~CNetwork() override;
@@ -23,6 +25,7 @@ public:
     bool Run() override;
     void OnThreadStart() override;
     void OnThreadStop() override;
+    void WaitForWork(unsigned maxMilliseconds) override;
 
     // INetwork
     int GetInterfaceVersion() override;
@@ -45,8 +48,9 @@ public:
     ISocketListener* GetSocketListener() override { return this; }
     void ReleaseSocketListener(ISocketListener*) override {}
 
-    // For tests: the socket's clock.
+    // For tests: the socket's clock, and how many steps the worker has run.
     void SetTickSource(CCommonSocket::TickFunction tickCount) { socket_.SetTickSource(tickCount); }
+    unsigned StepCount() const { return steps_; }
 
 private:
     bool OnWorkerThread() const;
@@ -55,6 +59,7 @@ private:
     std::atomic<INetworkListener*> listener_ = nullptr;
     std::atomic<bool> runInMainThread_ = false;
     std::atomic<unsigned> workerThread_ = 0;
+    std::atomic<unsigned> steps_ = 0;
     CConnectSocket socket_;
 };
 

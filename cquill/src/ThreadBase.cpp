@@ -1,7 +1,6 @@
 #include "cquill/src/ThreadBase.h"
 
 #include "cquill/src/LogManager.h"
-#include "platform/clock.h"
 
 namespace quill {
 
@@ -68,6 +67,7 @@ bool CThreadBase::StopThread(unsigned waitMilliseconds)
     if (!running_)
         return false;
     run_->stopEvent.Set();
+    wakeup_.Wake();
     // On the worker itself the loop can only end after this call returns.
     if (!OnOwnThread() && waitMilliseconds > 0)
         run_->exitedEvent.Wait(waitMilliseconds);
@@ -94,11 +94,23 @@ void CThreadBase::Loop(CRun& run)
 {
     CThreadBase* owner = run.owner;
     owner->OnThreadStart();
-    while (!run.stopEvent.Wait(stepWaitMilliseconds) && !run.ownerGone && owner->Run())
-        platform::SleepMilliseconds(stepSleepMilliseconds);
+    // A step may have destroyed the owner (on this thread): it is not touched after that.
+    while (!owner->Stopped(run) && owner->Run() && !run.ownerGone)
+        owner->WaitForWork(stepSleepMilliseconds);
     run.exitedEvent.Set();
     if (!run.ownerGone)
         owner->OnThreadStop();
+}
+
+bool CThreadBase::Stopped(CRun& run)
+{
+    WaitForWork(stepWaitMilliseconds);
+    return run.stopEvent.Wait(0);
+}
+
+void CThreadBase::WaitForWork(unsigned maxMilliseconds)
+{
+    wakeup_.Wait(maxMilliseconds);
 }
 
 }  // namespace quill

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/threading.h"
+#include "platform/wakeup.h"
 
 namespace quill {
 
@@ -28,6 +29,9 @@ public:
     virtual void OnThreadStart() {}
     // Called on the thread after the last step.
     virtual void OnThreadStop() {}
+    // The pauses of the loop (before each step at most 5 ms, after it at most 1 ms): wait
+    // up to that long, and end as soon as the thread is woken or asked to stop.
+    virtual void WaitForWork(unsigned maxMilliseconds);
 
     // False when the thread is already running or cannot be created.
     bool StartThread();
@@ -41,6 +45,8 @@ public:
 protected:
     // Stops the thread and waits for it to end, however long its current step takes.
     void FinishThread();
+    // Ends the thread's current or next pause at once.
+    platform::CWakeup& Wakeup() { return wakeup_; }
 
 private:
     // One started thread with signals of its own, so that a thread still finishing its last
@@ -66,11 +72,13 @@ private:
     bool OnOwnThread() const;
     void JoinRun();
     static void Loop(CRun& run);
+    bool Stopped(CRun& run);
 
     // Kept after StopThread gives up waiting, so that the thread is joined before it could
     // outlive this object or share it with a new thread.
     std::shared_ptr<CRun> run_;
     std::atomic<bool> running_ = false;
+    platform::CWakeup wakeup_;
 };
 
 }  // namespace quill

@@ -1,5 +1,7 @@
 #include "platform/socket.h"
 
+#include "platform/wakeup.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -135,7 +137,8 @@ CSocket::~CSocket()
 
 bool CSocket::Create()
 {
-    std::lock_guard guard(mutex_);
+    std::unique_lock lock(mutex_);
+    released_.wait(lock, [this] { return descriptor_ < 0 || !closing_; });
     if (descriptor_ >= 0)
         return Fail(EISCONN);
     // The descriptor is always non-blocking: blocking calls wait in poll() beside the
@@ -197,6 +200,7 @@ void CSocket::ReleaseIfUnused()
     close(wakeDescriptor_);
     descriptor_ = -1;
     wakeDescriptor_ = -1;
+    released_.notify_all();
 }
 
 int CSocket::Handle() const
@@ -332,6 +336,19 @@ SocketWait CSocket::WaitFor(bool forRead, bool forWrite, const std::timespec* ti
     readiness.writable = fds[0].revents & POLLOUT;
     readiness.failed = fds[0].revents & (POLLERR | POLLHUP);
     return SocketWait::Ready;
+}
+
+bool CSocket::WaitOrWake(bool forRead, bool forWrite, CWakeup& wakeup, int timeoutMs)
+{
+    CUse use(*this);
+    if (!use)
+        return false;
+    const short events = static_cast<short>((forRead ? POLLIN : 0) | (forWrite ? POLLOUT : 0));
+    pollfd fds[3] = {{descriptor_, events, 0}, {wakeDescriptor_, POLLIN, 0}, {wakeup.descriptor_, POLLIN, 0}};
+    const int count = poll(fds, 3, timeoutMs);
+    if (count > 0 && fds[2].revents)
+        wakeup.Consume();
+    return count > 0 && !fds[1].revents;
 }
 
 int CSocket::PendingError()

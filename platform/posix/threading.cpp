@@ -26,6 +26,12 @@ void CEvent::Reset()
 bool CEvent::Wait(unsigned milliseconds)
 {
     std::unique_lock lock(lock_);
+    // A zero-length wait only tests the flag: no timed wait in the kernel.
+    if (milliseconds == 0) {
+        const bool signalled = signalled_;
+        signalled_ = false;
+        return signalled;
+    }
     if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return signalled_; }))
         return false;
     signalled_ = false;

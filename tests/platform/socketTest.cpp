@@ -1,4 +1,5 @@
 #include "platform/socket.h"
+#include "platform/wakeup.h"
 
 #include "tests/support/LoopbackPort.h"
 
@@ -178,6 +179,40 @@ TEST(Socket, NonBlockingConnectCompletesThroughWait)
     ASSERT_EQ(socket.Wait(true, false, 2000, readiness), platform::SocketWait::Ready);
     EXPECT_TRUE(readiness.readable);
     EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 1);
+    close(peer);
+}
+
+TEST(Socket, WaitOrWakeEndsOnReadinessWakeOrCloseAndCreateWaitsForTheWaiter)
+{
+    testing_support::LoopbackPort listener;
+    platform::CSocket socket;
+    platform::CWakeup wakeup;
+    ASSERT_TRUE(socket.Create());
+    ASSERT_TRUE(socket.Connect(Loopback(listener)));
+    const int peer = listener.Accept();
+
+    // Nothing to read and nothing to write wanted: the whole time passes.
+    EXPECT_FALSE(socket.WaitOrWake(true, false, wakeup, 50));
+    EXPECT_TRUE(socket.WaitOrWake(true, true, wakeup, 2000));
+    // A wake given before the wait ends it at once, and only once.
+    wakeup.Wake();
+    wakeup.Wake();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(socket.WaitOrWake(true, false, wakeup, 5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_FALSE(wakeup.Wait(0));
+    send(peer, "x", 1, 0);
+    EXPECT_TRUE(socket.WaitOrWake(true, false, wakeup, 2000));
+
+    // Closed under a long wait, the wait ends; a new descriptor waits for it to leave.
+    char buffer[4];
+    EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 1);
+    auto waiting = std::async(std::launch::async, [&] { return socket.WaitOrWake(true, false, wakeup, 5000); });
+    std::this_thread::sleep_for(50ms);
+    socket.Close();
+    EXPECT_TRUE(socket.Create());
+    ASSERT_EQ(waiting.wait_for(1s), std::future_status::ready);
+    EXPECT_FALSE(waiting.get());
     close(peer);
 }
 

@@ -382,6 +382,28 @@ TEST_F(NetworkClient, ClientCallsNeverWaitForAListenerRunningOnTheWorker)
     EXPECT_EQ(listener.Lines(), (Lines{"status 2->0", "status 0->1", "status 1->2", "message tid=2 seq=0"}));
 }
 
+TEST_F(NetworkClient, HundredEchoesTakeLessThanASecondInBothModes)
+{
+    GameTestServer server({"echo"});
+    for (const bool mainThread : {false, true}) {
+        SCOPED_TRACE(mainThread ? "main thread" : "worker");
+        ConnectTo(server, mainThread);
+        if (mainThread) {
+            ASSERT_TRUE(DispatchUntil("status 1->2"));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        for (uint32_t sequence = 1; sequence <= 100; ++sequence) {
+            varo::Message ping = MessageWith(5, sequence, {});
+            ASSERT_EQ(network->SendMessage(&ping), 1);
+            const std::string echo = "message tid=5 seq=" + std::to_string(sequence);
+            ASSERT_TRUE(mainThread ? DispatchUntil(echo) : listener.WaitFor(echo));
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        network->Close();
+        listener.Clear();
+    }
+}
+
 TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingThread)
 {
     GameTestServer server({"--pids", "1001", "wait=200", "send=tid=1/tid=2", "echo"});
