@@ -404,6 +404,26 @@ TEST_F(NetworkClient, HundredEchoesTakeLessThanASecondInBothModes)
     }
 }
 
+TEST_F(NetworkClient, MainThreadModeDeliversEveryLastPacketOfABurstAtOnce)
+{
+    // Each echo is the only packet of its burst: if the window heard of it before it was
+    // queued, a dispatch in between would find nothing and the packet would wait for a
+    // next one that never comes.
+    GameTestServer server({"echo"});
+    ConnectTo(server, true);
+    ASSERT_TRUE(DispatchUntil("status 1->2"));
+    for (uint32_t sequence = 1; sequence <= 500; ++sequence) {
+        varo::Message ping = MessageWith(6, sequence, {});
+        ASSERT_EQ(network->SendMessage(&ping), 1);
+        const std::string echo = "message tid=6 seq=" + std::to_string(sequence);
+        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        while (!listener.WaitFor(echo, 0ms)) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << echo;
+            dispatch(0);
+        }
+    }
+}
+
 TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingThread)
 {
     GameTestServer server({"--pids", "1001", "wait=200", "send=tid=1/tid=2", "echo"});
