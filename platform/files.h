@@ -47,10 +47,22 @@ void RemoveCopyLeftovers(const std::vector<std::wstring>& targets);
 // Renames a file or folder; a file replaces a file of the target name.
 bool RenamePath(const std::wstring& from, const std::wstring& to);
 
-// Moves every entry of the folder (hidden ones too) into the target folder: a folder
-// whose name the target already has is merged into it, a file replaces the target's
-// file. Entries that cannot be moved stay where they are.
-void MoveFolderContents(const std::wstring& from, const std::wstring& to);
+// Copies a file over the target as CopyFileOver does; a symbolic link is copied as the
+// link (the same text), never as what it points to.
+bool CopyEntryOver(const std::wstring& from, const std::wstring& to, int& error);
+
+// Moves every file of the folder (hidden ones too; a symbolic link as the link) to
+// the same place below the target folder, one by one, making the folders it needs:
+// renamed, or, where no rename can do it (another file system, a folder of the target
+// that is a link), copied over the target and then deleted. Returns the paths of the
+// files that could not be moved; they stay where they were, and so do the folders.
+std::vector<std::wstring> MoveFilesInto(const std::wstring& from, const std::wstring& to);
+
+// Writes what the file holds to the disk. False when it cannot be opened or synced.
+bool SyncFile(const std::wstring& path);
+// Writes the folder that holds the path to the disk, so a rename or a new name in it
+// survives a power loss.
+bool SyncFolderOf(const std::wstring& path);
 
 // Lets whoever may read the file run it too (a downloaded program).
 bool MakeExecutable(const std::wstring& path);

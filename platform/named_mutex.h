@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/file_lock.h"
+
 #include <string>
 
 namespace platform {
@@ -10,20 +12,16 @@ namespace platform {
 class CNamedMutex {
 public:
     explicit CNamedMutex(const std::wstring& name);
-    ~CNamedMutex();
-    CNamedMutex(const CNamedMutex&) = delete;
-    CNamedMutex& operator=(const CNamedMutex&) = delete;
 
     // True when another live process held the name when this object was created.
-    bool AlreadyExists() const { return alreadyExists_; }
+    bool AlreadyExists() const { return lock_.HeldElsewhere(); }
     // Why the lock could not be opened; empty when it is held or held by another process.
-    const std::wstring& Error() const { return error_; }
+    const std::wstring& Error() const { return error_.empty() ? lock_.Error() : error_; }
     void Close();
 
 private:
-    int fd_ = -1;
-    bool alreadyExists_ = false;
-    std::wstring error_;
+    CFileLock lock_;
+    std::wstring error_;  // the runtime folder's, when there is none
 };
 
 }  // namespace platform

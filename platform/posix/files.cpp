@@ -135,25 +135,74 @@ void RemoveLeftoversIn(const std::string& folder, const std::set<std::string>& n
     closedir(stream);
 }
 
-bool IsRealFolder(const std::filesystem::path& path)
+// A link is made afresh in place of the target: a copy of a link needs no temporary,
+// the target being a backup or a file whose backup is kept until it is back.
+bool CopyLink(const std::string& from, const std::string& to, int& error)
 {
-    std::error_code error;
-    return std::filesystem::is_directory(std::filesystem::symlink_status(path, error));
+    std::error_code failure;
+    const std::filesystem::path text = std::filesystem::read_symlink(from, failure);
+    if (!failure && (unlink(to.c_str()) == 0 || errno == ENOENT) && symlink(text.c_str(), to.c_str()) == 0)
+        return true;
+    error = failure ? failure.value() : errno;
+    return false;
 }
 
-void MoveEntries(const std::filesystem::path& from, const std::filesystem::path& to)
+bool IsLink(const std::string& path)
+{
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+bool MoveFile(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(from, error)) {
-        const auto target = to / entry.path().filename();
-        if (IsRealFolder(entry.path()) && IsRealFolder(target))
-            MoveEntries(entry.path(), target);
-        else
-            rename(entry.path().c_str(), target.c_str());
+    std::filesystem::create_directories(to.parent_path(), error);
+    if (rename(from.c_str(), to.c_str()) == 0) {
+        // Back in place whether or not its folder reaches the disk now.
+        SyncFolderOf(WideFromUtf8(to.native()));
+        return true;
     }
+    int copyError = 0;
+    return CopyEntryOver(WideFromUtf8(from.native()), WideFromUtf8(to.native()), copyError) &&
+           unlink(from.c_str()) == 0;
 }
 
 }  // namespace
+
+std::vector<std::wstring> MoveFilesInto(const std::wstring& from, const std::wstring& to)
+{
+    const std::filesystem::path source(NativePath(from));
+    const std::filesystem::path target(NativePath(to));
+    std::vector<std::wstring> stayed;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator walk(source, error), end; !error && walk != end;
+         walk.increment(error)) {
+        if (walk->is_directory(error) && !walk->is_symlink(error))
+            continue;
+        if (!MoveFile(walk->path(), target / walk->path().lexically_relative(source)))
+            stayed.push_back(WideFromUtf8(walk->path().native()));
+    }
+    return stayed;
+}
+
+bool CopyEntryOver(const std::wstring& from, const std::wstring& to, int& error)
+{
+    const std::string source = NativePath(from);
+    return IsLink(source) ? CopyLink(source, NativePath(to), error) : CopyFileOver(from, to, error);
+}
+
+bool SyncFile(const std::wstring& path)
+{
+    const FileDescriptor file(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    return file.Get() >= 0 && fsync(file.Get()) == 0;
+}
+
+bool SyncFolderOf(const std::wstring& path)
+{
+    const std::string folder = SplitFolder(NativePath(path)).first;
+    const FileDescriptor file(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return file.Get() >= 0 && fsync(file.Get()) == 0;
+}
 
 std::string NativePath(std::wstring_view path)
 {
@@ -225,7 +274,7 @@ bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error)
     }
     const bool copied = CopyContents(source.Get(), copy.Get()) &&
                         fchmod(copy.Get(), ModeForCopy(status.st_mode, target)) == 0 && fsync(copy.Get()) == 0 &&
-                        rename(temporary.c_str(), target.c_str()) == 0;
+                        rename(temporary.c_str(), target.c_str()) == 0 && SyncFolderOf(to);
     if (!copied) {
         error = errno;
         unlink(temporary.c_str());
@@ -248,11 +297,6 @@ void RemoveCopyLeftovers(const std::vector<std::wstring>& targets)
 bool RenamePath(const std::wstring& from, const std::wstring& to)
 {
     return rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
-}
-
-void MoveFolderContents(const std::wstring& from, const std::wstring& to)
-{
-    MoveEntries(std::filesystem::path(NativePath(from)), std::filesystem::path(NativePath(to)));
 }
 
 bool MakeExecutable(const std::wstring& path)

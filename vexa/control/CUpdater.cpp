@@ -42,8 +42,11 @@ bool Fail(const wchar_t* logLine, const wchar_t* text, const wchar_t* title)
 void StartWithoutUpdate()
 {
     if (IsHandOverPending()) {
-        LaunchNewClient(L"-updatevexa");
-        return;
+        if (HandOverFilesMatch()) {
+            LaunchNewClient(L"-updatevexa");
+            return;
+        }
+        DropHandOver();
     }
     DeleteTempDownloadFolder();
     LaunchClient();
@@ -53,7 +56,11 @@ void StartWithoutUpdate()
 
 void CUpdater::RunUpdateMode()
 {
-    HealInterruptedRun();
+    // Updating over a backup that still holds files would overwrite the only copy of them.
+    if (!HealInterruptedRun()) {
+        LaunchClient();
+        return;
+    }
     UpdateType type = UPDATE_NONE;
     StartSplashDialogThread();
     const bool checked = CheckForUpdate(type);

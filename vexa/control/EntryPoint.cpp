@@ -1,5 +1,6 @@
 #include "vexa/control/EntryPoint.h"
 
+#include "platform/file_lock.h"
 #include "platform/locale.h"
 #include "platform/message_box.h"
 #include "platform/named_mutex.h"
@@ -8,6 +9,7 @@
 #include "vexa/control/ClientLauncher.h"
 #include "vexa/control/CUpdater.h"
 #include "vexa/control/CommandLine.h"
+#include "vexa/control/ModuleFolders.h"
 #include "vexa/control/UpdateCheck.h"
 #include "vexa/control/UpdateLog.h"
 #include "vexa/res/Images.h"
@@ -60,20 +62,28 @@ int RunVexa(const std::vector<std::wstring>& arguments)
     platform::SetProgramIcon(ProgramIconImage());
     platform::SetUiLog(LogUiLine);
     platform::CNamedMutex instance(L"vexa_onlyone_handle");
-    if (instance.AlreadyExists()) {
+    // The instance lock only reaches the user's session; a run of another session or
+    // user on the same client tree is stopped by the tree's own lock.
+    // Taken only after the instance lock, so two runs of one session never both give way.
+    platform::CFileLock tree;
+    if (instance.AlreadyExists() ||
+        (instance.Error().empty() && !tree.Take(GetTreeLockPath()) && tree.HeldElsewhere())) {
         platform::ShowMessageBox(L"已有vexa.exe进程在运行", L"提示", kNoticeStyle);
         return 0;
     }
     platform::SetChineseLocale();
-    // Without the lock a second updater could run beside this one.
+    // Without the locks a second updater could run beside this one.
     if (!instance.Error().empty())
         return FailStartUp(instance, (L"错误: 单实例锁无法打开: " + instance.Error()).c_str());
+    if (!tree.Error().empty())
+        return FailStartUp(instance, (L"错误: 目录锁无法打开: " + tree.Error()).c_str());
     if (!platform::GetModuleHandleOk())
         return FailStartUp(instance, L"错误: GetModuleHandle 失败!");
     if (!platform::InitApplicationFramework())
         return FailStartUp(instance, L"错误: MFC 初始化失败!");
 
     const int exitCode = RunJob(arguments);
+    tree.Close();
     instance.Close();
     return exitCode;
 }

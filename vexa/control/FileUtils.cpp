@@ -37,6 +37,11 @@ void DeleteFolderIfPresent(const std::wstring& folder)
         DeleteTree(folder);
 }
 
+std::wstring DoomedBackupPath()
+{
+    return GetModuleFolder() + L".backup.deleting";
+}
+
 }  // namespace
 
 bool FileExists(const std::wstring& path)
@@ -78,17 +83,31 @@ void DeleteTempDownloadFolder()
     DeleteFolderIfPresent(GetTempDownloadFolder());
 }
 
+std::wstring TemporaryPathBeside(const std::wstring& path)
+{
+    const std::size_t nameStart = path.rfind(L'/') + 1;
+    return path.substr(0, nameStart) + L"." + path.substr(nameStart) + L".new";
+}
+
 void DeleteBackupFolder()
 {
     // Renamed away first: a "backup" folder that a killed run leaves behind then always
-    // means an unfinished installation, never a half-deleted finished one.
+    // means an unfinished installation, never a half-deleted finished one. The rename
+    // ends the installation, so it reaches the disk before the lists change.
     const std::wstring backup = GetBackupFolder();
-    const std::wstring doomed = GetModuleFolder() + L".backup.deleting";
+    const std::wstring doomed = DoomedBackupPath();
     DeleteFolderIfPresent(doomed);
-    if (FileExists(backup) && platform::RenamePath(backup.substr(0, backup.size() - 1), doomed))
+    if (FileExists(backup) && platform::RenamePath(backup.substr(0, backup.size() - 1), doomed)) {
+        platform::SyncFolderOf(doomed);
         DeleteTree(doomed);
-    else
+    } else {
         DeleteFolderIfPresent(backup);
+    }
+}
+
+void DeleteDoomedBackupFolder()
+{
+    DeleteFolderIfPresent(DoomedBackupPath());
 }
 
 void DeleteNeedUpdateFile()
@@ -112,13 +131,15 @@ bool WriteNeedUpdateFile(const std::vector<std::wstring>& lines)
         contents += TextModeBytes(bytes);
     }
     // Written beside it and renamed into place: the client never finds half a file.
-    const std::wstring temporary = GetModuleFolder() + L".needupdate.txt.new";
+    const std::wstring temporary = TemporaryPathBeside(path);
     std::FILE* file = platform::OpenFileStream(temporary, "wb");
     if (!file)
         return false;
     const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    // A short write or a failed close leaves a file the client would misread.
-    if (std::fclose(file) == 0 && written && platform::RenamePath(temporary, path))
+    // A short write or a failed close leaves a file the client would misread; the
+    // hand-over it starts must survive a power loss whole or not at all.
+    if (std::fclose(file) == 0 && written && platform::SyncFile(temporary) && platform::RenamePath(temporary, path) &&
+        platform::SyncFolderOf(path))
         return true;
     platform::RemoveFile(temporary);
     return false;

@@ -16,8 +16,15 @@ void EnsurePathDir(const std::wstring& path);
 // Deletes the folder with everything in it: 0 on success, else an error code.
 int DeleteTree(const std::wstring& folder);
 
+// The fixed-name temporary a file is written to before it is renamed into place: a
+// hidden ".<name>.new" beside it, so the rename stays within one file system and the
+// file-list tool never lists a leftover.
+std::wstring TemporaryPathBeside(const std::wstring& path);
+
 void DeleteTempDownloadFolder();
 void DeleteBackupFolder();
+// The folder a run killed while deleting its old backup leaves.
+void DeleteDoomedBackupFolder();
 void DeleteNeedUpdateFile();
 void DeleteDownloadInfoFile();
 

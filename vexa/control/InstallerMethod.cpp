@@ -5,6 +5,7 @@
 #include "vexa/control/ClientStart.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/SignedDownload.h"
+#include "vexa/download/TransferOptions.h"
 
 #include <string>
 
@@ -23,7 +24,8 @@ bool DownloadInstaller()
     const CUpdateConfig& config = GetUpdateConfig();
     const std::wstring url = config.GetInstallerUrl();
     const std::wstring path = InstallerPath();
-    return DownloadFile(url, path, true) && CheckDownloadSignature(url, config.GetInstallerPublishedPath(), path);
+    return DownloadFile(url, path, true, kInstallerSizeCap) &&
+           CheckDownloadSignature(url, config.GetInstallerPublishedPath(), path) && platform::SyncFile(path);
 }
 
 void RunInstaller()

@@ -59,6 +59,11 @@ std::wstring GetLogFolder()
     return GetModuleFolder() + L"log/";
 }
 
+std::wstring GetTreeLockPath()
+{
+    return GetModuleFolder() + L".vexa.lock";
+}
+
 std::wstring GetUpdateKeyPath()
 {
     return GetModuleFolder() + L"update.pub";

@@ -15,6 +15,8 @@ std::wstring GetNeedUpdatePath();
 std::wstring GetTempDownloadFolder();
 std::wstring GetBackupFolder();
 std::wstring GetLogFolder();
+// Held by every run that touches the tree; hidden, so no file list names it.
+std::wstring GetTreeLockPath();
 // The publisher's public key: when present, every published file must be signed.
 std::wstring GetUpdateKeyPath();
 // The certificate authority for HTTPS: when present, the only one trusted.

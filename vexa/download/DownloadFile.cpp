@@ -37,17 +37,28 @@ bool RangeRefused(const CDownloadSink& sink)
            g_downloadUiState.cancelled != 1;
 }
 
+// A file the disk would not take, or one that reached its cap (the only early stop
+// here), can never be finished by resuming it: it would only hold the space that
+// every later run needs.
+bool Spoilt(const CDownloadSink& sink)
+{
+    return sink.GetState() == CDownloadSink::State::WriteFailed ||
+           sink.GetState() == CDownloadSink::State::StoppedEarly;
+}
+
 // The local file is at least as long as the server's: whole, or left from another
 // file, and only a fresh copy can tell. Asked for once more without a range; the
 // sink starts the file afresh when the whole file comes and leaves it as it was on a
 // refusal.
-bool FetchAfresh(CURL* curl, std::FILE* file, const std::wstring& url, std::uint64_t size, std::uint64_t sizeCap)
+bool FetchAfresh(CURL* curl, std::FILE* file, const std::wstring& url, std::uint64_t size, std::uint64_t sizeCap,
+                 bool& spoilt)
 {
     CDownloadSink sink(file, curl, size, sizeCap, false);
     SetTargetOptions(curl, url, sink);
     curl_easy_setopt(curl, CURLOPT_RANGE, nullptr);
     const CURLcode result = curl_easy_perform(curl);
     sink.Finish();
+    spoilt = Spoilt(sink);
     if (Succeeded(result, sink))
         return true;
     LogFailedTransfer(result, sink, url);
@@ -87,19 +98,25 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDi
 
     const CURLcode result = curl_easy_perform(curl);
     sink.Finish();
+    bool spoilt = Spoilt(sink);
     bool fetched = Succeeded(result, sink);
     if (!fetched && size != 0 && RangeRefused(sink))
-        fetched = FetchAfresh(curl, file, url, size, sizeCap);
+        fetched = FetchAfresh(curl, file, url, size, sizeCap, spoilt);
     else if (!fetched && !(quietWhenMissing && IsNotFound(result, sink)))
         LogFailedTransfer(result, sink, url);
     curl_easy_cleanup(curl);
 
     if (!fetched) {
         std::fclose(file);
+        if (spoilt)
+            platform::RemoveFile(path);
         if (g_downloadUiState.cancelled == 1)
             ShowCancelledBox();
         return false;
     }
     const bool flushed = std::fflush(file) == 0;
-    return std::fclose(file) == 0 && flushed;
+    if (std::fclose(file) == 0 && flushed)
+        return true;
+    platform::RemoveFile(path);
+    return false;
 }

@@ -13,7 +13,9 @@
 // the range starts the file afresh. A 416 to the range (the file is as long as the
 // server's, or longer) asks once more for the whole file, which replaces the local
 // one only when it comes. A body that would grow the file beyond sizeCap
-// fails the download. Folders of the path are created as needed.
+// fails the download. A file that reached its cap or that the disk would not take
+// (full) is deleted: no later run could finish it. Folders of the path are created
+// as needed.
 // showDialog puts the transfer behind the single-bar dialog, which closes itself at
 // 100 % and can cancel the transfer ("已取消下载" is then shown). kind chooses the
 // time limits (TransferLimits). A failure is logged with the URL (LogFailedTransfer).

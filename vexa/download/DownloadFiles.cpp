@@ -97,6 +97,9 @@ bool Transfer(CSetTransfer& transfer, std::FILE* file, const CFileListInfo& entr
     sink.Finish();
     if (!ReportTransfer(result, sink, url)) {
         std::fclose(file);
+        // A file the disk would not take (full) only holds the space the next run needs.
+        if (sink.GetState() == CDownloadSink::State::WriteFailed)
+            platform::RemoveFile(localPath);
         if (g_downloadUiState.cancelled == 1)
             ShowCancelledBox();
         return false;
@@ -104,6 +107,7 @@ bool Transfer(CSetTransfer& transfer, std::FILE* file, const CFileListInfo& entr
     const bool flushed = std::fflush(file) == 0;
     if (std::fclose(file) != 0 || !flushed) {
         WriteLog(L"无法保存下载文件 %s ...", localPath.c_str());
+        platform::RemoveFile(localPath);
         return false;
     }
     writtenDigest = sink.WholeFileMd5Hex();

@@ -34,6 +34,9 @@ enum class TransferKind { SmallFile, LargeFile };
 // the file lists. Larger answers fail the download.
 constexpr std::uint64_t kConfigSizeCap = 1u << 20;
 constexpr std::uint64_t kFileListSizeCap = 32u << 20;
+// The installer: far above any real one, but a server that never stops sending
+// cannot fill the disk.
+constexpr std::uint64_t kInstallerSizeCap = std::uint64_t{16} << 30;
 
 // Seeks the stream to its end and returns the size there.
 std::uint64_t LocalFileSize(std::FILE* file);

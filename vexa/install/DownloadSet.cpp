@@ -11,6 +11,7 @@
 #include "vexa/download/TransferOptions.h"
 #include "vexa/install/CleanFileName.h"
 #include "vexa/install/FileList.h"
+#include "vexa/install/SelfUpdateEntry.h"
 
 namespace {
 
@@ -31,6 +32,19 @@ std::wstring WithoutTrailingSeparator(std::wstring folder)
     if (!folder.empty() && folder.back() == L'/')
         folder.pop_back();
     return folder;
+}
+
+// What is installed and handed over comes from these files: after a power loss they
+// must be whole, not merely named.
+bool SyncDownloads(const CFileList& set, const std::wstring& localBase)
+{
+    bool synced = platform::SyncFile(GetUpdateConfig().GetNewFileListPath()) &&
+                  platform::SyncFile(GetDownloadedConfigPath());
+    for (const CFileListInfo& entry : set)
+        synced = synced && platform::SyncFile(localBase + DownloadedName(entry.GetFileName()));
+    if (!synced)
+        WriteLog(L"无法保存下载文件");
+    return synced;
 }
 
 }  // namespace
@@ -65,8 +79,9 @@ bool DownloadChangedFiles()
     }
     const CUpdateConfig& config = GetUpdateConfig();
     const CDeltaPlan deltas = FetchDeltaPlan(WithoutTrailingSeparator(GetRootFolder()));
-    return DownloadFiles(set, config.GetFilesBaseUrl(), WithoutTrailingSeparator(config.GetVersionDownloadFolder()),
-                         deltas.IsEmpty() ? nullptr : &deltas);
+    const std::wstring localBase = WithoutTrailingSeparator(config.GetVersionDownloadFolder());
+    return DownloadFiles(set, config.GetFilesBaseUrl(), localBase, deltas.IsEmpty() ? nullptr : &deltas) &&
+           SyncDownloads(set, localBase);
 }
 
 bool BuildDownloadSet(CFileList& set)

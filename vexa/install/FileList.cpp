@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "vexa/control/FileUtils.h"
 #include "vexa/xml/CXmlDocument.h"
 
 namespace {
@@ -63,14 +64,6 @@ void BuildDocument(const CFileList& list, CXmlDocument& document)
         document.AddChildElement(L"Size", std::to_wstring(entry.GetSize()));
         document.LeaveElement();
     }
-}
-
-// A hidden name in the same folder, so the rename stays within one file system
-// and the file-list tool never lists a leftover.
-std::wstring TemporaryPathBeside(const std::wstring& path)
-{
-    const std::size_t nameStart = path.rfind(L'/') + 1;
-    return path.substr(0, nameStart) + L"." + path.substr(nameStart) + L".new";
 }
 
 bool RenameOver(const std::wstring& from, const std::wstring& to)
@@ -205,7 +198,9 @@ bool WriteFileList(const CFileList& list, const std::wstring& path)
     BuildDocument(list, document);
 
     const std::wstring temporary = TemporaryPathBeside(path);
-    if (document.SaveFile(temporary) && RenameOver(temporary, path))
+    // Each list commits a step of a run: it reaches the disk before and after its rename.
+    if (document.SaveFile(temporary) && platform::SyncFile(temporary) && RenameOver(temporary, path) &&
+        platform::SyncFolderOf(path))
         return true;
     platform::RemoveFile(temporary);
     return false;

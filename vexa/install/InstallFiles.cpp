@@ -50,7 +50,9 @@ bool BackUp(const InstallPaths& paths)
         EnsurePathDir(paths.target);
         return true;
     }
-    if (!platform::CopyFileOver(paths.target, paths.backup)) {
+    // A link is kept as the link: a copy of what it points to would put a file in its place.
+    int error = 0;
+    if (!platform::CopyEntryOver(paths.target, paths.backup, error)) {
         WriteLog(L"备份文件 %s 失败", LogValue(paths.target).c_str());
         return false;
     }

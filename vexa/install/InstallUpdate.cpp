@@ -25,7 +25,9 @@ bool InstallBehindDialog(InstallSet& installSet)
     StartInstallDialogThread();
     const bool installed = InstallFiles(installSet);
     platform::SendDialogCommand(g_installUiState.dialog, IDOK);
-    DeleteBackupFolder();
+    // After a failure the rollback has deleted the backup, or kept what did not go back.
+    if (installed)
+        DeleteBackupFolder();
     platform::SleepMilliseconds(kAfterDialogMs);
     return installed;
 }

@@ -7,6 +7,7 @@
 #include "vexa/control/UpdateLog.h"
 #include "vexa/install/CleanFileName.h"
 #include "vexa/install/FileList.h"
+#include "vexa/install/Md5.h"
 #include "vexa/install/RollbackFromBackup.h"
 #include "vexa/install/SelfUpdateEntry.h"
 
@@ -30,36 +31,88 @@ std::vector<std::wstring> CopyTargets()
     return targets;
 }
 
-void RecoverInterruptedInstallation()
+bool RecoverInterruptedInstallation()
 {
     if (!FileExists(GetBackupFolder()))
-        return;
+        return true;
     WriteLog(L"发现未完成的安装,开始回滚");
-    RollbackFromBackup();
+    return RollbackFromBackup();
+}
+
+// What a killed run leaves beside the files it writes under a fixed name, and its old
+// backup half deleted: nothing reads them, and the next writer would only overwrite them.
+void RemoveFixedNameLeftovers()
+{
+    DeleteDoomedBackupFolder();
+    for (const std::wstring& path : {GetLocalFileListPath(), GetDownloadInfoPath(), GetNeedUpdatePath()})
+        platform::RemoveFileIfPresent(TemporaryPathBeside(path));
+}
+
+// Where the installed version's updater files wait for the client, without the trailing '/'.
+std::wstring HandOverFolder()
+{
+    return GetTempDownloadFolder() + GetUpdateConfig().GetInstalledVersion();
 }
 
 void FinishInterruptedListReplacement()
 {
-    const std::wstring installedVersionList =
-        GetTempDownloadFolder() + GetUpdateConfig().GetInstalledVersion() + L"/vexa/filelist.xml";
+    const std::wstring installedVersionList = HandOverFolder() + L"/vexa/filelist.xml";
     if (FileExists(installedVersionList))
         platform::CopyFileOver(installedVersionList, GetLocalFileListPath());
 }
 
 }  // namespace
 
-void HealInterruptedRun()
+bool HealInterruptedRun()
 {
-    RecoverInterruptedInstallation();
+    const bool recovered = RecoverInterruptedInstallation();
     platform::RemoveCopyLeftovers(CopyTargets());
-    if (!FileExists(GetDownloadInfoPath()))
-        return;
-    FinishInterruptedListReplacement();
-    DeleteDownloadInfoFile();
+    RemoveFixedNameLeftovers();
+    if (!recovered)
+        return false;
+    if (FileExists(GetDownloadInfoPath())) {
+        FinishInterruptedListReplacement();
+        DeleteDownloadInfoFile();
+    }
+    return true;
 }
 
 bool IsHandOverPending()
 {
-    return FileExists(GetNeedUpdatePath()) &&
-           FileExists(GetTempDownloadFolder() + GetUpdateConfig().GetInstalledVersion() + L"/");
+    return FileExists(GetNeedUpdatePath()) && FileExists(HandOverFolder() + L"/");
+}
+
+bool HandOverFilesMatch()
+{
+    CFileList list;
+    if (!LoadFileList(HandOverFolder() + L"/vexa/filelist.xml", list))
+        return false;
+    int present = 0;
+    for (const CFileListInfo& entry : list) {
+        const std::wstring path = HandOverFolder() + DownloadedName(entry.GetFileName());
+        if (!IsSelfUpdateEntry(entry.GetFileName()) || !FileExists(path))
+            continue;
+        if (!EqualIgnoringCase(FileMd5Hex(path), entry.GetMd5())) {
+            WriteLog(L"升级程序文件 %s 与文件列表不符", path.c_str());
+            return false;
+        }
+        ++present;
+    }
+    return present != 0;
+}
+
+void DropHandOver()
+{
+    WriteLog(L"放弃替换升级程序文件");
+    DeleteNeedUpdateFile();
+    // The installed list must not claim the updater's new files: without them the next
+    // version's update fetches them again.
+    CFileList installed;
+    if (!LoadFileList(GetLocalFileListPath(), installed))
+        return;
+    CFileList kept;
+    for (const CFileListInfo& entry : installed)
+        if (!IsSelfUpdateEntry(entry.GetFileName()))
+            kept.Add(entry);
+    WriteFileList(kept, GetLocalFileListPath());
 }

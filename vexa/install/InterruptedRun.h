@@ -13,10 +13,23 @@
 //   put that right: the installed version's list, still in the temporary download
 //   folder, goes into place (in any other state this is the list already there);
 // - the download info file, which named what to put right, is deleted: only an
-//   update run that did not end leaves it, and the next download set writes it anew.
-void HealInterruptedRun();
+//   update run that did not end leaves it, and the next download set writes it anew;
+// - the old backup a run killed while deleting it left, and the fixed-name
+//   temporaries of the installed list, the download info file and "needupdate.txt".
+// Runs only under the tree's lock. False when a file of "backup/" could not go back:
+// the backup is kept and nothing may be installed over it in this run.
+bool HealInterruptedRun();
 
 // True when an update brought the updater's own files and the client has not taken
 // them yet: "needupdate.txt" is there and so is the installed version's download
 // folder that holds them.
 bool IsHandOverPending();
+
+// True when every updater file waiting for the client is there as the installed
+// version's list in the temporary download folder describes it (a power loss can
+// leave them empty or short); a file that does not match is logged.
+bool HandOverFilesMatch();
+
+// Gives up a hand-over whose files cannot be trusted: "needupdate.txt" goes, and the
+// installed list no longer names the updater's files, so a later update brings them.
+void DropHandOver();

@@ -1,6 +1,7 @@
 #pragma once
 
-// Moves everything in "backup/" back over the root folder, merging into folders
-// that exist, then deletes the backup folder with whatever could not be moved.
-// Files that were new in the run (never backed up) stay in place.
-void RollbackFromBackup();
+// Moves every file of "backup/" back to its place below the root folder, one by one
+// (a link as the link), then deletes the backup folder. A file that cannot go back
+// is logged and the backup folder kept, as the only copy of it, for the next run;
+// false then. Files that were new in the run (never backed up) stay in place.
+bool RollbackFromBackup();

@@ -17,21 +17,29 @@ std::string HandOverFile(const std::string& version, const std::string& name)
     return version + "\r\r\n" + name + "\r\r\n";
 }
 
-TEST_F(UpdateModeTest, HandOverLeftPendingByAKilledRunIsFinishedByTheNextRun)
-{
-    // A run killed after it installed 1.1.0 but before it started the client: the
-    // new updater waits in the temporary folder, named by "needupdate.txt".
+// A run killed after it installed 1.1.0 but before it started the client: the
+// new updater waits in the temporary folder, named by "needupdate.txt".
+class PendingHandOverTest : public UpdateModeTest {
+protected:
+    void LeaveHandOverPending(const std::string& waiting)
+    {
+        Publish("1.1.0", newest);
+        WriteVersionFiles(tree.Root(), {{"/a.txt", "new a"}});
+        WriteVersionFiles(VersionDownload(), {{"/a.txt", "new a"}, {"/vexa/vexa", waiting}});
+        fs::copy_file(VersionSite() / "vexa" / "filelist.xml", VersionDownload() / "vexa" / "filelist.xml");
+        fs::copy_file(VersionSite() / "vexa" / "filelist.xml", tree.ModuleFolder() / "filelist.xml",
+                      fs::copy_options::overwrite_existing);
+        WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config("1.1.0", "1.1.0"));
+        WriteFileBytes(tree.ModuleFolder() / "needupdate.txt", HandOverFile("1.1.0", "vexa"));
+    }
+
     const std::string updater = ReadFileBytes(tree.Program()) + "\n1.1.0\n";
     const VersionFiles newest = {{"/a.txt", "new a"}, {"/keep.txt", "same"}, {"/vexa/vexa", updater}};
-    Publish("1.1.0", newest);
-    WriteVersionFiles(tree.Root(), {{"/a.txt", "new a"}});
-    WriteVersionFiles(VersionDownload(), {{"/a.txt", "new a"}, {"/vexa/vexa", updater}});
-    fs::copy_file(VersionSite() / "vexa" / "filelist.xml", VersionDownload() / "vexa" / "filelist.xml");
-    fs::copy_file(VersionSite() / "vexa" / "filelist.xml", tree.ModuleFolder() / "filelist.xml",
-                  fs::copy_options::overwrite_existing);
-    WriteFileBytes(tree.ModuleFolder() / "vexa.xml", Config("1.1.0", "1.1.0"));
-    WriteFileBytes(tree.ModuleFolder() / "needupdate.txt", HandOverFile("1.1.0", "vexa"));
+};
 
+TEST_F(PendingHandOverTest, HandOverLeftPendingByAKilledRunIsFinishedByTheNextRun)
+{
+    LeaveHandOverPending(updater);
     EXPECT_EQ(RunUpdate(), 0);
     EXPECT_TRUE(Logged(L"当前版本是最新版本，不需要更新!"));
     EXPECT_EQ(Client(), "-updatevexa: 1.1.0: vexa\n");
@@ -42,6 +50,25 @@ TEST_F(UpdateModeTest, HandOverLeftPendingByAKilledRunIsFinishedByTheNextRun)
     // Finished: the run after that starts the client normally.
     EXPECT_EQ(RunUpdate(), 0);
     EXPECT_EQ(Client(2), "-updatevexa: 1.1.0: vexa\n-onlymain: started\n");
+}
+
+// A power loss after "needupdate.txt" reached the disk but before the new updater
+// did: the client must never be told to copy an empty file over the updater.
+TEST_F(PendingHandOverTest, HandOverWhoseFileIsEmptyIsDroppedInsteadOfStarted)
+{
+    const std::string running = ReadFileBytes(tree.Program());
+    LeaveHandOverPending("");
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(LoggedInOrder({L"升级程序文件 " + Wide(VersionDownload() / "vexa" / "vexa") + L" 与文件列表不符",
+                               L"放弃替换升级程序文件"}));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_EQ(ReadFileBytes(tree.Program()), running);
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "needupdate.txt"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "tempDownload"));
+    // The installed list no longer claims the new updater, so a later update brings it.
+    const std::string installed = ReadFileBytes(tree.ModuleFolder() / "filelist.xml");
+    EXPECT_EQ(installed.find("/vexa/vexa"), std::string::npos);
+    EXPECT_NE(installed.find("/a.txt"), std::string::npos);
 }
 
 TEST_F(UpdateModeTest, ListLeftOutByARunKilledAfterTheConfigurationIsPutInPlaceByTheNextRun)
@@ -88,14 +115,22 @@ TEST_F(UpdateModeTest, CopiesLeftHalfWayByAKilledRunAreDeletedAndNothingElse)
     // Killed while installing "/data/n.pak": "/a.txt" replaced, its backup saved.
     WriteVersionFiles(tree.ModuleFolder() / "backup", {{"/a.txt", "old a"}, {"/.a.txt.copy-Bk0001", "old"}});
     WriteVersionFiles(tree.Root(), {{"/a.txt", "new a"}, {"/data/.n.pak.copy-x1Y2z3", "new"}});
+    // And the fixed-name temporaries of the lists and the hand-over file, and the old
+    // backup of an earlier run killed while deleting it.
+    fs::create_directories(tree.ModuleFolder() / ".backup.deleting" / "data");
     const std::vector<fs::path> leftovers = {tree.Root() / ".a.txt.copy-Bk0001",
                                              tree.Root() / "data" / ".n.pak.copy-x1Y2z3",
                                              tree.ModuleFolder() / ".vexa.xml.copy-AAAAAA",
                                              tree.ModuleFolder() / ".filelist.xml.copy-000000",
-                                             tree.ModuleFolder() / ".vexa.copy-q9Q9q9"};
+                                             tree.ModuleFolder() / ".vexa.copy-q9Q9q9",
+                                             tree.ModuleFolder() / ".filelist.xml.new",
+                                             tree.ModuleFolder() / ".temp_downloadInfo.xml.new",
+                                             tree.ModuleFolder() / ".needupdate.txt.new",
+                                             tree.ModuleFolder() / ".backup.deleting" / "data" / "old.pak"};
     const std::vector<fs::path> others = {tree.Root() / ".keep.txt.copy-x1Y2z3", tree.Root() / ".a.txt.copy-x1Y2z",
                                           tree.Root() / "data" / ".n.pak.copy-x1Y2z3.txt",
-                                          tree.ModuleFolder() / ".notes.copy-AAAAAA"};
+                                          tree.ModuleFolder() / ".notes.copy-AAAAAA",
+                                          tree.ModuleFolder() / ".notes.new", tree.Root() / ".filelist.xml.new"};
     for (const fs::path& path : leftovers)
         WriteFileBytes(path, "half a copy");
     for (const fs::path& path : others)
@@ -107,8 +142,34 @@ TEST_F(UpdateModeTest, CopiesLeftHalfWayByAKilledRunAreDeletedAndNothingElse)
     EXPECT_EQ(Client(), "-onlymain: started\n");
     for (const fs::path& path : leftovers)
         EXPECT_FALSE(fs::exists(path)) << path;
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / ".backup.deleting"));
     for (const fs::path& path : others)
         EXPECT_EQ(ReadFileBytes(path), "the player's") << path;
+}
+
+// A backup file whose place in the tree is taken (here by a file where its folder
+// was) cannot go back: it is logged and kept, and nothing is installed over it until
+// a later run has brought it back.
+TEST_F(UpdateModeTest, BackupThatCannotGoBackIsKeptUntilALaterRunRestoresIt)
+{
+    const VersionFiles newest = {{"/a.txt", "new a"}, {"/keep.txt", "same"}};
+    Publish("1.1.0", newest);
+    WriteVersionFiles(tree.ModuleFolder() / "backup", {{"/sub/b.txt", "old b"}});
+    WriteFileBytes(tree.Root() / "sub", "in the way");
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(LoggedInOrder({L"发现未完成的安装,开始回滚",
+                               L"无法恢复备份文件 " + Wide(tree.ModuleFolder() / "backup" / "sub" / "b.txt")}));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "backup" / "sub" / "b.txt"), "old b");
+    EXPECT_EQ(DifferingFiles(tree.Root(), kOld), "");
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.0.0", "0.0.0"));
+
+    fs::remove(tree.Root() / "sub");
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_EQ(ReadFileBytes(tree.Root() / "sub" / "b.txt"), "old b");
+    EXPECT_EQ(DifferingFiles(tree.Root(), newest), "");
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "backup"));
 }
 
 }  // namespace

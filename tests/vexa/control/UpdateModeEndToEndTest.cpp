@@ -3,6 +3,8 @@
 #include "tests/support/VexaSign.h"
 #include "tests/vexa/control/UpdateModeFixture.h"
 
+#include <cstdlib>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -143,6 +145,68 @@ TEST_F(UpdateModeTest, FailedInstallationRollsBackCleansUpAndStartsTheOldClient)
     EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "needupdate.txt"));
 }
 
+// The disk fills up while the set is downloaded: the partial file is deleted.
+TEST_F(UpdateModeTest, DownloadThatFillsTheDiskLeavesNoPartialFile)
+{
+    Publish("1.1.0", {{"/a.txt", "new a"}, {"/big.pak", std::string(1024 * 1024, 'b')}, {"/keep.txt", "same"}});
+    const auto left = RunUpdateOnSmallDisk(256);
+    if (!left)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    EXPECT_EQ(*left, "./1.1.0/a.txt\n./1.1.0/vexa/filelist.xml\n./vexa.xml\n");
+    EXPECT_TRUE(Logged(L"filelist形式更新时，下载文件失败"));
+    EXPECT_EQ(DifferingFiles(tree.Root(), kOld), "");
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+}
+
+// A private folder on another file system than the tree's where the machine has one
+// (/dev/shm), so that no rename reaches it from the tree; else beside the tree.
+std::unique_ptr<TempDir> FolderOnAnotherFileSystem()
+{
+    const char* const previous = std::getenv("TMPDIR");
+    const std::string kept = previous ? previous : "";
+    if (fs::is_directory("/dev/shm"))
+        setenv("TMPDIR", "/dev/shm", 1);
+    auto folder = std::make_unique<TempDir>();
+    if (previous)
+        setenv("TMPDIR", kept.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    return folder;
+}
+
+// Client folders that are links, to a folder of the same file system and to one of
+// another, and a client file that is itself a link: a failed installation must bring
+// every old file back through the links, and the link file as the link.
+TEST_F(UpdateModeTest, RollbackRestoresFilesThroughLinkedFoldersAndLinksAsLinks)
+{
+    const TempDir elsewhere;
+    const auto otherDisk = FolderOnAnotherFileSystem();
+    fs::create_directory_symlink(elsewhere.Path(), tree.Root() / "data");
+    fs::create_directory_symlink(otherDisk->Path(), tree.Root() / "shm");
+    fs::create_symlink("keep.txt", tree.Root() / "alias.txt");
+    VersionFiles older = kOld;
+    older.insert({{"/alias.txt", "same"}, {"/data/map.txt", "old map"}, {"/shm/big.pak", "old pak"}, {"/zz.txt", "z"}});
+    WriteVersionFiles(tree.Root(), {{"/data/map.txt", "old map"}, {"/shm/big.pak", "old pak"}, {"/zz.txt", "z"}});
+    ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
+    // The last file cannot be installed: "zz.txt" is a file, not a folder.
+    Publish("1.1.0", {{"/a.txt", "new a"},
+                      {"/alias.txt", "new alias"},
+                      {"/data/map.txt", "new map"},
+                      {"/keep.txt", "same"},
+                      {"/shm/big.pak", "new pak"},
+                      {"/zz.txt/x.dat", "x"}});
+
+    EXPECT_EQ(RunUpdate(), 0);
+    EXPECT_TRUE(LoggedInOrder({L"备份文件 " + Wide(tree.Root() / "shm" / "big.pak") + L" 成功", L"开始回滚",
+                               L"filelist形式更新时，安装失败"}));
+    EXPECT_EQ(DifferingFiles(tree.Root(), older), "");
+    EXPECT_TRUE(fs::is_symlink(tree.Root() / "alias.txt"));
+    EXPECT_EQ(fs::read_symlink(tree.Root() / "alias.txt"), "keep.txt");
+    EXPECT_TRUE(fs::is_symlink(tree.Root() / "data"));
+    EXPECT_TRUE(fs::is_symlink(tree.Root() / "shm"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "backup"));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+}
 
 TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndStartsTheOldClient)
 {
@@ -171,6 +235,51 @@ TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndSt
     for (const char* gone : {"backup", "tempDownload", "temp_downloadInfo.xml", "needupdate.txt"})
         EXPECT_FALSE(fs::exists(tree.ModuleFolder() / gone)) << gone;
     EXPECT_EQ(Client(), "-onlymain: started\n");
+}
+
+// A run of another session (its own runtime folder, so its own instance lock) on the
+// same tree comes while the first run holds a replaced file in its backup: it must
+// give way as a second instance does, not take the backup for a killed run's.
+TEST_F(UpdateModeTest, RunOfAnotherSessionOnTheSameTreeGivesWayToTheInstallation)
+{
+    VersionFiles older = kOld;
+    older["/sub/b.txt"] = "old b";
+    older["/z.txt"] = "old z";
+    WriteVersionFiles(tree.Root(), older);
+    ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
+    const VersionFiles newest = {{"/a.txt", "new a"}, {"/keep.txt", "same"}, {"/sub/b.txt", "new b"}, {"/z.txt", "new z"}};
+    Publish("1.1.0", newest);
+    // The first run stops after its first file: the cancel question stays open.
+    WriteFileBytes(scratch.Path() / "ui.script", "press 1004 in 102 when 1005 >= 25\nno after 5000\n");
+    ChildProcess first(tree.Program().string(), UpdateOptions());
+    for (int i = 0; i < 6000 && !fs::exists(tree.ModuleFolder() / "backup" / "a.txt") && first.Running(); ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(fs::exists(tree.ModuleFolder() / "backup" / "a.txt"));
+
+    const TempDir otherSession;
+    WriteFileBytes(scratch.Path() / "none.script", "");
+    ChildOptions second = UpdateOptions("second.jsonl");
+    second.environment.emplace_back("XDG_RUNTIME_DIR", otherSession.Path().string());
+    second.environment.emplace_back("VEXA_UI_SCRIPT", (scratch.Path() / "none.script").string());
+    ChildProcess secondRun(tree.Program().string(), second);
+    ASSERT_TRUE(secondRun.Wait(60s));
+    EXPECT_EQ(secondRun.ExitCode(), 0);
+    EXPECT_NE(ReadFileBytes(scratch.Path() / "second.jsonl").find("已有vexa.exe进程在运行"), std::string::npos);
+
+    ASSERT_TRUE(first.Wait(120s));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_EQ(DifferingFiles(tree.Root(), newest), "");
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.1.0", "1.1.0"));
+    EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "filelist.xml"),
+              ReadFileBytes(VersionSite() / "vexa" / "filelist.xml"));
+    EXPECT_FALSE(fs::exists(tree.ModuleFolder() / "backup"));
+}
+
+// A shell script that reports its start and ends before its padding, which makes it
+// large enough to be caught on its way from the throttled server.
+std::string InstallerScript()
+{
+    return "#!/bin/sh\necho installer >> \"$MOX_SAMPLE_CLIENT_LOG\"\nexit 0\n" + std::string(1024 * 1024, '#') + "\n";
 }
 
 class InstallerMethodTest : public UpdateModeTest {
@@ -234,6 +343,18 @@ TEST_F(InstallerMethodTest, InstallerLeftWholeByAnEarlierRunIsFetchedAgainAndSta
                                        "-\n"
                                        "GET /MOXUpdate/MOX/1.1.0/MOXInstaller.exe HTTP/1.1 200 range=-\n");
     EXPECT_FALSE(Logged(L"安装包下载失败"));
+}
+
+// The disk fills up during the download: the partial installer is deleted, so the
+// next run has room to check for updates again.
+TEST_F(InstallerMethodTest, InstallerThatFillsTheDiskIsDeleted)
+{
+    const auto left = RunUpdateOnSmallDisk(256);
+    if (!left)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    EXPECT_EQ(*left, "./vexa.xml\n");
+    EXPECT_TRUE(Logged(L"安装包下载失败"));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
 }
 
 TEST_F(InstallerMethodTest, UnsignedInstallerIsNeverStartedUnderSignedPublishing)

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <thread>
 
 namespace update_mode_testing {
@@ -96,6 +97,27 @@ protected:
         ChildProcess vexa(tree.Program().string(), UpdateOptions());
         EXPECT_TRUE(vexa.Wait(120s));
         return vexa.ExitCode();
+    }
+
+    // The update run in a mount namespace of its own with "tempDownload" on a tmpfs of
+    // that many KiB: the names of the files the tmpfs held after the run, sorted, or
+    // nothing where no tmpfs can be mounted (no privilege).
+    std::optional<std::string> RunUpdateOnSmallDisk(int kib)
+    {
+        const fs::path folder = tree.ModuleFolder() / "tempDownload";
+        const fs::path listing = scratch.Path() / "small-disk.txt";
+        fs::create_directories(folder);
+        WriteFileBytes(scratch.Path() / "ui.script", "");
+        ChildOptions options = UpdateOptions();
+        options.arguments = {"-m", "sh", "-c",
+                             "mount -t tmpfs -o size=" + std::to_string(kib) +
+                                 "k tmpfs \"$1\" 2>/dev/null || exit 0; \"$2\" update; cd \"$1\" && find . -type f | LC_ALL=C sort > \"$3\"",
+                             "sh", folder.string(), tree.Program().string(), listing.string()};
+        ChildProcess vexa("/usr/bin/unshare", options);
+        EXPECT_TRUE(vexa.Wait(120s));
+        if (!fs::exists(listing))
+            return std::nullopt;
+        return ReadFileBytes(listing);
     }
 
     fs::path ClientLog() const { return scratch.Path() / "client.log"; }
