@@ -118,6 +118,11 @@ TEST_F(DownloadSetTest, NamesThatLeaveTheDownloadFolderFailTheWholeSet)
         PlaceNew(ListXml(ListOf({PublishedEntry("/fine.dat", "fine"), PublishedEntry(name, "x")})));
         EXPECT_EQ(probe.Run({"set"}), 1) << name;
         EXPECT_EQ(probe.Output(), "") << name;
+        // Clean entries after it must not make the set forget it.
+        PlaceNew(ListXml(ListOf({PublishedEntry(name, "x"), PublishedEntry("/fine.dat", "fine"),
+                                 PublishedEntry("/later.dat", "later")})));
+        EXPECT_EQ(probe.Run({"set"}), 1) << name << " first";
+        EXPECT_EQ(probe.Output(), "") << name << " first";
     }
     EXPECT_TRUE(probe.Logged(L"文件名不合法: /../../outside.dat"));
 }

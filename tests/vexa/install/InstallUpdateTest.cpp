@@ -162,6 +162,21 @@ TEST_F(InstallTest, ThreeFailedCopiesRollEveryReplacedFileBack)
     EXPECT_FALSE(fs::exists(ClientLog()));
 }
 
+// The installed list cannot be rewritten (a folder holds its temporary's name): the
+// configuration must still be the old one, or the next check would find no update
+// for files that the installed list does not describe.
+TEST_F(InstallTest, InstalledListThatCannotBeRewrittenLeavesTheOldConfiguration)
+{
+    Downloaded({{"/a.txt", "new a"}, {"/keep.txt", "same"}, {"/sub/b.txt", "old b"}}, {{"/a.txt", "new a"}});
+    const std::string installedList = ReadFileBytes(Module() / "filelist.xml");
+    fs::create_directory(Module() / ".filelist.xml.new");
+
+    EXPECT_EQ(Install(), 1);
+    EXPECT_TRUE(Logged(L"更新filelist.xml文件失败"));
+    EXPECT_EQ(ReadFileBytes(Module() / "vexa.xml"), Config("1.0.0"));
+    EXPECT_EQ(ReadFileBytes(Module() / "filelist.xml"), installedList);
+}
+
 TEST_F(InstallTest, FailedBackupRollsBackTheFilesAlreadyReplaced)
 {
     // A file where the backup of "sub/b.txt" needs a folder.
