@@ -208,13 +208,20 @@ TEST_F(UpdateModeTest, RollbackRestoresFilesThroughLinkedFoldersAndLinksAsLinks)
     EXPECT_EQ(Client(), "-onlymain: started\n");
 }
 
-TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndStartsTheOldClient)
+// An installed version of four files, so that an installation can be caught after its first.
+VersionFiles InstallFourFiles(const ClientTree& tree)
 {
     VersionFiles older = kOld;
     older["/sub/b.txt"] = "old b";
     older["/z.txt"] = "old z";
     WriteVersionFiles(tree.Root(), older);
-    ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
+    EXPECT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
+    return older;
+}
+
+TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndStartsTheOldClient)
+{
+    const VersionFiles older = InstallFourFiles(tree);
     const std::string installedList = ReadFileBytes(tree.ModuleFolder() / "filelist.xml");
     Publish("1.1.0", {{"/a.txt", "new a"}, {"/fresh/c.txt", "new c"}, {"/keep.txt", "same"}, {"/sub/b.txt", "new b"},
                       {"/z.txt", "new z"}});
@@ -242,11 +249,7 @@ TEST_F(UpdateModeTest, CancelDuringTheInstallationRestoresEveryReplacedFileAndSt
 // give way as a second instance does, not take the backup for a killed run's.
 TEST_F(UpdateModeTest, RunOfAnotherSessionOnTheSameTreeGivesWayToTheInstallation)
 {
-    VersionFiles older = kOld;
-    older["/sub/b.txt"] = "old b";
-    older["/z.txt"] = "old z";
-    WriteVersionFiles(tree.Root(), older);
-    ASSERT_TRUE(WriteVersionList(tree.Root(), older, tree.ModuleFolder() / "filelist.xml"));
+    const VersionFiles older = InstallFourFiles(tree);
     const VersionFiles newest = {{"/a.txt", "new a"}, {"/keep.txt", "same"}, {"/sub/b.txt", "new b"}, {"/z.txt", "new z"}};
     Publish("1.1.0", newest);
     // The first run stops after its first file: the cancel question stays open.
