@@ -222,10 +222,11 @@ TEST(CollectFiles, FilesGrowingWhileReadKeepTheirPlace)
     WriteFile(growing, "start");
     const Collected before = CollectWith(dir.Path(), 1);
 
+    // Bounded, so a slow collect on a loaded machine cannot fill the disk.
     std::atomic<bool> done = false;
     std::thread writer([&] {
         std::ofstream out(growing, std::ios::binary | std::ios::app);
-        while (!done)
+        for (int block = 0; !done && block < 16384; ++block)
             out << std::string(4096, 'g') << std::flush;
     });
     const Collected during = CollectWith(dir.Path(), 4);
