@@ -67,6 +67,10 @@ bool SyncFolderOf(const std::wstring& path);
 // Lets whoever may read the file run it too (a downloaded program).
 bool MakeExecutable(const std::wstring& path);
 
+// Creates the file with these bytes; false when it exists already (never overwritten) or
+// cannot be written whole. A private file is readable by its owner alone.
+bool WriteNewFile(const std::wstring& path, std::string_view bytes, bool isPrivate);
+
 // fopen for a wide path; the stream is not inherited by started programs.
 std::FILE* OpenFileStream(const std::wstring& path, const char* mode);
 

@@ -309,6 +309,16 @@ bool MakeExecutable(const std::wstring& path)
     return chmod(native.c_str(), (status.st_mode & 07777) | (readable >> 2)) == 0;
 }
 
+bool WriteNewFile(const std::wstring& path, std::string_view bytes, bool isPrivate)
+{
+    const int descriptor = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                isPrivate ? 0600 : 0644);
+    if (descriptor < 0)
+        return false;
+    const bool written = write(descriptor, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    return close(descriptor) == 0 && written;
+}
+
 std::FILE* OpenFileStream(const std::wstring& path, const char* mode)
 {
     const std::string closeOnExec = std::string(mode) + "e";

@@ -1,7 +1,4 @@
 // The publisher's signing tool. See kUsageText.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -46,16 +43,6 @@ int Fail(ExitCode code, const std::string& path, const std::string& reason)
 std::wstring Wide(const std::string& path)
 {
     return platform::WideFromUtf8(path);
-}
-
-// O_EXCL: an existing key is never overwritten, and a secret key is never readable by others.
-bool WriteNewFile(const std::string& path, const std::string& text, mode_t mode)
-{
-    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (descriptor < 0)
-        return false;
-    const bool written = write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    return close(descriptor) == 0 && written;
 }
 
 bool WriteFile(const std::string& path, const std::string& text)
@@ -138,12 +125,13 @@ int KeyGen(const std::string& folder)
     const KeyPairText keys = GenerateKeyPair();
     if (keys.secretKey.empty())
         return Fail(kKeyProblem, folder, "cannot generate a key");
-    if (access(secretPath.c_str(), F_OK) == 0 || access(publicPath.c_str(), F_OK) == 0)
+    if (platform::FileExists(Wide(secretPath)) || platform::FileExists(Wide(publicPath)))
         return Fail(kKeyProblem, folder, "holds a key already; it is never overwritten");
-    if (!WriteNewFile(secretPath, keys.secretKey, 0600))
+    // Never over an existing key, and a secret key is never readable by others.
+    if (!platform::WriteNewFile(Wide(secretPath), keys.secretKey, true))
         return Fail(kFileProblem, secretPath, "cannot write the secret key");
-    if (!WriteNewFile(publicPath, keys.publicKey, 0644)) {
-        unlink(secretPath.c_str());
+    if (!platform::WriteNewFile(Wide(publicPath), keys.publicKey, false)) {
+        platform::RemoveFile(Wide(secretPath));
         return Fail(kFileProblem, publicPath, "cannot write the public key");
     }
     std::printf("%s\n%s\n", secretPath.c_str(), publicPath.c_str());
