@@ -11,13 +11,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../scripts/local-nginx.sh"
 build=$(cd "${1:-build/release}" && pwd)
-work=$(mktemp -d /tmp/vexa-delta-bench.XXXXXX)
-nginx_pid=""
-cleanup() {
-  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+local_nginx_workspace vexa-delta-bench
 seconds() { python3 -c "print(f'{$2 - $1:.2f}')"; }
 
 mkdir -p "$work/a" "$work/b"

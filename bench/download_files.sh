@@ -12,13 +12,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../scripts/local-nginx.sh"
 build=$(cd "${1:-build/release}" && pwd)
-work=$(mktemp -d /tmp/vexa-download-bench.XXXXXX)
-nginx_pid=""
-cleanup() {
-  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+local_nginx_workspace vexa-download-bench
 
 mkdir -p "$work/site/small" "$work/site/big" "$work/bin"
 python3 - "$work/site/small" <<'PY'

@@ -1,4 +1,4 @@
-# Sourced by the demo and the download benchmark: a free loopback port and Debian's
+# Sourced by the demo and the benchmarks: a free loopback port and Debian's
 # nginx serving a folder on it, every file of nginx kept in the caller's work folder.
 
 # free_loopback_port <first> <last>: prints the first port nobody listens on.
@@ -38,4 +38,17 @@ CONF
     (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
     sleep 0.05
   done
+}
+
+# local_nginx_workspace <name>: sets work to a fresh folder under /tmp that is removed,
+# with the nginx started in it, when the script exits.
+local_nginx_workspace() {
+  work=$(mktemp -d "/tmp/$1.XXXXXX")
+  nginx_pid=""
+  trap remove_local_nginx_workspace EXIT
+}
+
+remove_local_nginx_workspace() {
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
+  rm -rf "$work"
 }
