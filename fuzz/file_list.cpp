@@ -4,48 +4,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "fuzz/ScratchFolder.h"
 #include "vexa/install/FileList.h"
-
-namespace {
-
-// A scratch folder for the input and output files, removed when the fuzzer ends.
-class CScratchFolder {
-public:
-    CScratchFolder()
-    {
-        char pattern[] = "/tmp/fuzz-file-list-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~CScratchFolder() { std::filesystem::remove_all(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-std::string Folder()
-{
-    static const CScratchFolder folder;
-    return folder.Path();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string input = Folder() + "/input.xml";
-    FILE* file = std::fopen(input.c_str(), "wb");
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const std::wstring input = fuzzing::ScratchFile("input.xml");
+    fuzzing::WriteScratchFile(input, data, size);
 
     CFileList list;
-    ReadFileList(std::wstring(input.begin(), input.end()), list);
+    ReadFileList(input, list);
 
-    const std::string output = Folder() + "/output.xml";
-    const std::wstring outputPath(output.begin(), output.end());
+    const std::wstring outputPath = fuzzing::ScratchFile("output.xml");
     if (!WriteFileList(list, outputPath))
         std::abort();
     CFileList again;
