@@ -30,5 +30,13 @@ cmake -S "$root" -B "$root/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$root/build/tsan" -j "$jobs" --target cquill_src_tests platform_tests
 echo "=== tsan tests"
 export TSAN_OPTIONS=halt_on_error=1
-"$root/build/tsan/bin/cquill_src_tests" --gtest_filter='ConnectSocket*:ClientSocketWnd*:NetworkClient*:NetworkWorker*:ThreadBase*:-NetworkClient.HostileServersNeverCrashTheClient'
-"$root/build/tsan/bin/platform_tests" --gtest_filter='ThreadWindow*:Socket*:Wakeup*'
+tsan_passed=0
+# Runs one test program and adds up what it passed; a failure ends the script.
+tsan_run() {
+  local log="$root/build/tsan/$(basename "$1").log"
+  "$@" 2>&1 | tee "$log"
+  tsan_passed=$((tsan_passed + $(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log")))
+}
+tsan_run "$root/build/tsan/bin/cquill_src_tests" --gtest_filter='ConnectSocket*:ClientSocketWnd*:NetworkClient*:NetworkWorker*:ThreadBase*:-NetworkClient.HostileServersNeverCrashTheClient'
+tsan_run "$root/build/tsan/bin/platform_tests" --gtest_filter='ThreadWindow*:Socket*:Wakeup*'
+echo "tsan: $tsan_passed passed, 0 failed"

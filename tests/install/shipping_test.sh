@@ -44,10 +44,12 @@ case $check in
 install)
   prefix=$work/prefix
   cmake --install "$build" --prefix "$prefix" >/dev/null
-  [ -x "$prefix/bin/vexa" ] && [ -x "$prefix/bin/vexa-sign" ] || fail "no bin/vexa or bin/vexa-sign"
+  [ -x "$prefix/bin/vexa" ] && [ -x "$prefix/bin/vexa-sign" ] && [ -x "$prefix/bin/vexa-delta" ] \
+    || fail "no bin/vexa, bin/vexa-sign or bin/vexa-delta"
   # The updater runs where there is no toolkit: only its desktop module links GTK.
   ldd "$prefix/bin/vexa" | grep -q 'libgtk\|libgdk' && fail "vexa links GTK"
-  ldd "$prefix/lib/vexa/libvexa-ui-desktop.so" | grep -q 'libgtk-3' || fail "no desktop module in lib/vexa"
+  # Not piped into grep -q: ldd killed by the closed pipe would fail the check.
+  [[ "$(ldd "$prefix/lib/vexa/libvexa-ui-desktop.so")" == *libgtk-3* ]] || fail "no desktop module in lib/vexa"
   [ "$("$prefix/bin/vexa" --version)" = "vexa $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] \
     || fail "installed vexa reports another version"
   [ "$(readlink "$prefix/lib/libcquill.so")" = libcquill.so.2 ] || fail "libcquill.so does not name the SONAME"
@@ -74,7 +76,7 @@ packages)
   deb() { echo "$work/debs/$1_${version}_$(dpkg --print-architecture).deb"; }
   contents() { dpkg-deb -c "$(deb "$1")" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' '; }
 
-  [ "$(contents vexa)" = "./usr/bin/vexa ./usr/bin/vexa-sign " ] || fail "vexa holds: $(contents vexa)"
+  [ "$(contents vexa)" = "./usr/bin/vexa ./usr/bin/vexa-delta ./usr/bin/vexa-sign " ] || fail "vexa holds: $(contents vexa)"
   [ "$(contents vexa-desktop)" = "./usr/lib/vexa/libvexa-ui-desktop.so " ] || fail "vexa-desktop holds: $(contents vexa-desktop)"
   dpkg-deb -f "$(deb vexa)" Recommends | grep >/dev/null "vexa-desktop (= $version)" || fail "vexa does not recommend vexa-desktop"
   dpkg-deb -f "$(deb vexa-desktop)" Depends | grep >/dev/null 'libgtk-3-0' || fail "vexa-desktop does not depend on GTK"
