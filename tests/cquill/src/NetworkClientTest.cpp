@@ -460,7 +460,9 @@ TEST_F(NetworkClient, SwitchingMainThreadModeOffDropsUndeliveredEvents)
     pollfd waiting{messageFd(), POLLIN, 0};
     ASSERT_EQ(poll(&waiting, 1, 5000), 1);
     network->Initialize(&listener, false);
-    EXPECT_EQ(dispatch(0), 0);
+    // A report the worker is still finishing may reach the old window, which hands it to
+    // nobody: the listener hears nothing on this thread.
+    dispatch(0);
     EXPECT_EQ(listener.Lines(), (Lines{"status 0->1", "status 1->2"}));
 
     varo::Message ping = MessageWith(2, 0, {});
