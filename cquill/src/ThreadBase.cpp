@@ -55,10 +55,11 @@ bool CThreadBase::StartThread()
         LogInfo(L"Thread created fail!");
         return false;
     }
+    LogInfo(L"Thread %d is created, Priority is: %d !", static_cast<int>(run->thread.Id()), run->thread.Priority());
     run_ = std::move(run);
     running_ = true;
+    // Last: once released, a step may destroy this object.
     run_->release.set_value();
-    LogInfo(L"Thread %d is created, Priority is: %d !", static_cast<int>(run_->thread.Id()), run_->thread.Priority());
     return true;
 }
 
