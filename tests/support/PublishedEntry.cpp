@@ -5,14 +5,19 @@
 
 namespace testing_support {
 
-CFileListInfo PublishedEntry(const std::string& fileName, const std::string& bytes)
+std::wstring DigestOf(const std::string& bytes)
 {
     Md5Context context;
     Md5Init(context);
     Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     Md5Digest digest;
     Md5Final(context, digest);
-    return CFileListInfo(platform::WideFromUtf8(fileName), Md5Hex(digest), static_cast<std::int64_t>(bytes.size()));
+    return Md5Hex(digest);
+}
+
+CFileListInfo PublishedEntry(const std::string& fileName, const std::string& bytes)
+{
+    return CFileListInfo(platform::WideFromUtf8(fileName), DigestOf(bytes), static_cast<std::int64_t>(bytes.size()));
 }
 
 std::string PatternBytes(std::size_t size, char seed)

@@ -9,17 +9,8 @@
 
 namespace {
 
+using testing_support::DigestOf;
 using testing_support::PatternBytes;
-
-std::wstring Digest(const std::string& bytes)
-{
-    Md5Context context;
-    Md5Init(context);
-    Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    Md5Digest digest;
-    Md5Final(context, digest);
-    return Md5Hex(digest);
-}
 
 void Feed(CDigestPipe& pipe, const std::string& bytes, std::size_t piece)
 {
@@ -35,7 +26,7 @@ TEST(CDigestPipeTest, DigestsEachStreamWhateverThePiecesAndWraps)
     CDigestPipe pipe;
     ASSERT_TRUE(pipe.Begin());
     Feed(pipe, large, 100003);
-    EXPECT_EQ(Md5Hex(pipe.End()), Digest(large));
+    EXPECT_EQ(Md5Hex(pipe.End()), DigestOf(large));
 
     ASSERT_TRUE(pipe.Begin());
     Feed(pipe, large.substr(0, 5u << 20), 1u << 20);

@@ -9,19 +9,12 @@
 #include "platform/files.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/RandomBytes.h"
+#include "tests/support/PublishedEntry.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-std::wstring DigestOf(const std::string& bytes)
-{
-    Md5Context context;
-    Md5Init(context);
-    Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    Md5Digest digest;
-    Md5Final(context, digest);
-    return Md5Hex(digest);
-}
+using testing_support::DigestOf;
 
 // Reads and digests the opened lanes as a worker does, each lane refilled once
 // its whole blocks are used up.
