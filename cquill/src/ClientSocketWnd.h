@@ -48,6 +48,11 @@ public:
     // Called on the window's thread.
     std::intptr_t HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
+protected:
+    // Virtual so that a test can dispatch on the window's thread at the moment a message
+    // has been posted, before the worker's call returns.
+    virtual void Post(SocketWindowMessage message, CCommonSocket* socket, std::intptr_t lParam = 0);
+
 private:
     struct ReceivedPacket {
         CCommonSocket* socket;
@@ -55,7 +60,6 @@ private:
         int length;
     };
 
-    void Post(SocketWindowMessage message, CCommonSocket* socket, std::intptr_t lParam = 0);
     bool TakeOldest(ReceivedPacket& packet);
     void DeliverReceived(ISocketListener& target);
 

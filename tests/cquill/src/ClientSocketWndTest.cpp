@@ -1,3 +1,4 @@
+#include <semaphore>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -56,6 +57,38 @@ TEST_F(ClientSocketWndTest, OneReceiveMessageDeliversEveryQueuedPacket)
     EXPECT_EQ(platform::DispatchThreadMessages(0), 3);
     // The first receive message delivers both packets; the second finds the queue empty.
     EXPECT_EQ(target.Events(), (std::vector<std::string>{"send 5", "receive 01", "receive 02"}));
+}
+
+// Lets the window's thread dispatch right after each post, while the worker waits inside it.
+class DispatchAtPost : public CClientSocketWnd {
+protected:
+    void Post(quill::net::SocketWindowMessage message, quill::net::CCommonSocket* socket, std::intptr_t lParam) override
+    {
+        CClientSocketWnd::Post(message, socket, lParam);
+        posted.release();
+        dispatched.acquire();
+    }
+
+public:
+    std::binary_semaphore posted{0};
+    std::binary_semaphore dispatched{0};
+};
+
+TEST(ClientSocketWndPostTest, APacketIsQueuedBeforeItsWindowHearsOfIt)
+{
+    // Otherwise a dispatch between the two finds nothing, and a packet that is the last of
+    // its burst waits for a next one that may never come.
+    SocketEvents target;
+    DispatchAtPost window;
+    ASSERT_TRUE(window.Create());
+    window.SetTargetFactory(&target);
+    window.GetSocketListener();
+    std::thread worker([&] { window.OnSocketReceive(nullptr, "\x07", 1); });
+    window.posted.acquire();
+    EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
+    window.dispatched.release();
+    worker.join();
+    EXPECT_EQ(target.Events(), (std::vector<std::string>{"receive 07"}));
 }
 
 TEST_F(ClientSocketWndTest, WithoutTargetPacketsStayQueuedAndDieWithTheWindow)
