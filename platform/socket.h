@@ -2,7 +2,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
-#include <ctime>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -93,15 +92,26 @@ private:
     bool Enter();
     void Leave();
     bool IsClosing() const;
-    bool WaitReady(short events);
-    SocketWait WaitFor(bool forRead, bool forWrite, const std::timespec* timeout, SocketReadiness& readiness);
-    std::ptrdiff_t Transfer(short events, const std::function<std::ptrdiff_t()>& call);
+    bool WaitReady(bool forRead, bool forWrite);
+    // timeoutUs < 0 waits without limit.
+    SocketWait WaitFor(bool forRead, bool forWrite, std::int64_t timeoutUs, SocketReadiness& readiness);
+    std::ptrdiff_t Transfer(bool forWrite, const std::function<std::ptrdiff_t()>& call);
     void ReleaseIfUnused();
+    // Per system, under the lock: make the socket and its close signal; wake every
+    // wait on it; free both.
+    bool OpenDescriptors();
+    void SignalClose();
+    void ReleaseDescriptors();
+    // Per system, inside a use: one send or receive; -1 with the error recorded.
+    std::ptrdiff_t SendOnce(const void* data, std::size_t size);
+    std::ptrdiff_t ReceiveOnce(void* buffer, std::size_t size);
 
     mutable std::mutex mutex_;
     std::condition_variable released_;
-    int descriptor_ = -1;
-    int wakeDescriptor_ = -1;
+    // The system's socket and the signal that ends its waits on Close() (an eventfd on
+    // Linux; on Windows an event the socket's own network events also set); -1 for none.
+    std::intptr_t descriptor_ = -1;
+    std::intptr_t wakeDescriptor_ = -1;
     int users_ = 0;
     bool closing_ = false;
     std::atomic<bool> blocking_{true};

@@ -52,5 +52,7 @@ private:
 
 // The kernel's id of the calling thread.
 unsigned CurrentThreadId();
+// The system's scheduling priority of the calling thread.
+int CurrentThreadPriority();
 
 }  // namespace platform

@@ -10,9 +10,7 @@
 
 namespace platform {
 
-namespace posix {
 class CInterruptWatch;
-}
 
 // Draws boxes and dialogs on the console. On a terminal each open dialog is its title,
 // labels and bars, redrawn in place; otherwise a bar prints a line only when it crosses
@@ -60,7 +58,7 @@ private:
     int m_cancelButton = 0;
     bool m_asking = false;
     std::mutex m_watchLock;
-    std::unique_ptr<posix::CInterruptWatch> m_watch;
+    std::unique_ptr<CInterruptWatch> m_watch;
 };
 
 }  // namespace platform

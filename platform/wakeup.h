@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 namespace platform {
 
@@ -21,7 +22,8 @@ private:
     friend class CSocket;
     void Consume();
 
-    int descriptor_ = -1;
+    // An eventfd on Linux, an auto-reset event on Windows.
+    std::intptr_t descriptor_ = -1;
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,11 +29,14 @@ public:
     bool WaitMessage(WindowMessage& message, int timeoutMs);
 
 private:
-    int m_socket = -1;
-    std::string m_path;
+    // The system's side of the window: a datagram endpoint on Linux, a real window on
+    // Windows.
+    class CEndpoint;
+    std::unique_ptr<CEndpoint> m_endpoint;
 };
 
-// Where a found window can be reached.
+// Where a found window can be reached: the endpoint's path on Linux, the window
+// handle's number on Windows.
 struct WindowHandle {
     std::string endpoint;
 };

@@ -1,12 +1,15 @@
-#include "platform/posix/interrupt_watch.h"
+#include "platform/interrupt_watch.h"
+
+#include "platform/threading.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
-namespace platform::posix {
+namespace platform {
 
 namespace {
 
@@ -58,45 +61,65 @@ void Poke(int descriptor)
 
 }  // namespace
 
+class CInterruptWatch::CState {
+public:
+    void Watch();
+    void PassOn();
+
+    std::function<bool()> onInterrupt;
+    struct sigaction previous {};
+    bool running = false;
+    CSystemThread thread;
+};
+
+CInterruptWatch::CInterruptWatch() : m_state(std::make_unique<CState>()) {}
+
 CInterruptWatch::~CInterruptWatch()
 {
     Stop();
 }
 
+bool CInterruptWatch::Running() const
+{
+    return m_state->running;
+}
+
 bool CInterruptWatch::Start(std::function<bool()> onInterrupt)
 {
     Pipes& pipes = SharedPipes();
-    if (m_running || pipes.interrupt[0] < 0)
+    CState& state = *m_state;
+    if (state.running || pipes.interrupt[0] < 0)
         return false;
     Drain(pipes.interrupt[0]);
     Drain(pipes.stop[0]);
-    m_onInterrupt = std::move(onInterrupt);
+    state.onInterrupt = std::move(onInterrupt);
     g_interruptWriteEnd = pipes.interrupt[1];
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    if (sigaction(SIGINT, &action, &m_previous) != 0)
+    if (sigaction(SIGINT, &action, &state.previous) != 0)
         return false;
-    m_running = true;
-    if (!m_thread.Start([this] { Watch(); })) {
-        sigaction(SIGINT, &m_previous, nullptr);
-        m_running = false;
+    state.running = true;
+    if (!state.thread.Start([&state] { state.Watch(); })) {
+        sigaction(SIGINT, &state.previous, nullptr);
+        state.running = false;
     }
-    return m_running;
+    return state.running;
 }
 
 void CInterruptWatch::Stop()
 {
-    if (!m_running)
+    CState& state = *m_state;
+    if (!state.running)
         return;
-    sigaction(SIGINT, &m_previous, nullptr);
+    sigaction(SIGINT, &state.previous, nullptr);
     Poke(SharedPipes().stop[1]);
-    m_thread.Join();
-    m_running = false;
+    state.thread.Join();
+    state.running = false;
 }
 
-void CInterruptWatch::Watch()
+void CInterruptWatch::CState::Watch()
 {
     Pipes& pipes = SharedPipes();
     pollfd waits[2] = {{pipes.interrupt[0], POLLIN, 0}, {pipes.stop[0], POLLIN, 0}};
@@ -109,16 +132,26 @@ void CInterruptWatch::Watch()
         }
         if (waits[0].revents != 0) {
             Drain(pipes.interrupt[0]);
-            if (!m_onInterrupt())
+            if (!onInterrupt())
                 PassOn();
         }
     }
 }
 
-void CInterruptWatch::PassOn()
+void CInterruptWatch::CState::PassOn()
 {
-    sigaction(SIGINT, &m_previous, nullptr);
+    sigaction(SIGINT, &previous, nullptr);
     raise(SIGINT);
 }
 
-}  // namespace platform::posix
+bool StandardInputIsTerminal()
+{
+    return isatty(STDIN_FILENO) == 1;
+}
+
+bool StandardOutputIsTerminal()
+{
+    return isatty(STDOUT_FILENO) == 1;
+}
+
+}  // namespace platform

@@ -1,10 +1,12 @@
 #include "platform/socket.h"
 
+#include "platform/common/socket_internal.h"
 #include "platform/wakeup.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -15,46 +17,51 @@
 
 namespace platform {
 
+using detail::FailSocketCall;
+
 namespace {
 
-std::atomic<int> startupCount{0};
-thread_local int lastError = 0;
-
-// A call on a socket that is being closed fails as an aborted connection would.
-constexpr int kClosedError = ECONNABORTED;
-
-bool Fail(int code)
+int Fd(std::intptr_t descriptor)
 {
-    lastError = code;
-    return false;
+    return static_cast<int>(descriptor);
+}
+
+short PollEvents(bool forRead, bool forWrite)
+{
+    return static_cast<short>((forRead ? POLLIN : 0) | (forWrite ? POLLOUT : 0));
+}
+
+std::timespec TimespecOf(std::int64_t microseconds)
+{
+    return {static_cast<std::time_t>(microseconds / 1000000), static_cast<long>((microseconds % 1000000) * 1000)};
+}
+
+// One call, repeated when a signal interrupted it; -1 with the error recorded.
+std::ptrdiff_t Retried(const std::function<ssize_t()>& call)
+{
+    while (true) {
+        const ssize_t count = call();
+        if (count >= 0)
+            return count;
+        if (errno != EINTR) {
+            FailSocketCall(errno);
+            return -1;
+        }
+    }
 }
 
 }  // namespace
 
+// Sockets need no start-up on this system: only the count is kept.
 bool SocketStartup()
 {
-    ++startupCount;
+    detail::CountSocketStartup();
     return true;
 }
 
 bool SocketCleanup()
 {
-    int count = startupCount.load();
-    while (count > 0) {
-        if (startupCount.compare_exchange_weak(count, count - 1))
-            return true;
-    }
-    return false;
-}
-
-int SocketStartupCount()
-{
-    return startupCount.load();
-}
-
-int LastSocketError()
-{
-    return lastError;
+    return detail::UncountSocketStartup();
 }
 
 std::string SocketErrorText(int code)
@@ -66,16 +73,6 @@ std::string SocketErrorText(int code)
     // The GNU variant may return a static text instead of filling the buffer.
     const char* text = strerror_r(code, buffer, sizeof buffer);
     return text ? std::string(text) : std::string();
-}
-
-std::string FormatSocketError(int code)
-{
-    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "[" + std::string&&.
-    std::string formatted = "[";
-    formatted += std::to_string(static_cast<unsigned>(code));
-    formatted += ']';
-    formatted += SocketErrorText(code);
-    return formatted;
 }
 
 bool IsWouldBlock(int code)
@@ -114,126 +111,50 @@ std::vector<std::string> ResolveHostIpv4(const std::string& host)
     return addresses;
 }
 
-// Keeps the descriptor alive for the duration of one call.
-class CSocket::CUse {
-public:
-    explicit CUse(CSocket& socket) : socket_(socket), entered_(socket.Enter()) {}
-    ~CUse()
-    {
-        if (entered_)
-            socket_.Leave();
-    }
-    explicit operator bool() const { return entered_; }
-
-private:
-    CSocket& socket_;
-    bool entered_;
-};
-
-CSocket::~CSocket()
+bool CSocket::OpenDescriptors()
 {
-    Close();
-}
-
-bool CSocket::Create()
-{
-    std::unique_lock lock(mutex_);
-    released_.wait(lock, [this] { return descriptor_ < 0 || !closing_; });
-    if (descriptor_ >= 0)
-        return Fail(EISCONN);
     // The descriptor is always non-blocking: blocking calls wait in poll() beside the
     // wake-up descriptor, so Close() from another thread can always end the wait.
     const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (descriptor < 0)
-        return Fail(errno);
+        return FailSocketCall(errno);
     const int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake < 0) {
         const int code = errno;
         close(descriptor);
-        return Fail(code);
+        return FailSocketCall(code);
     }
     descriptor_ = descriptor;
     wakeDescriptor_ = wake;
-    closing_ = false;
     return true;
 }
 
-bool CSocket::IsOpen() const
+void CSocket::SignalClose()
 {
-    std::lock_guard guard(mutex_);
-    return descriptor_ >= 0 && !closing_;
-}
-
-bool CSocket::SetBlocking(bool blocking)
-{
-    blocking_ = blocking;
-    return true;
-}
-
-bool CSocket::Enter()
-{
-    std::lock_guard guard(mutex_);
-    if (descriptor_ < 0 || closing_)
-        return Fail(closing_ ? kClosedError : EBADF);
-    ++users_;
-    return true;
-}
-
-bool CSocket::IsClosing() const
-{
-    std::lock_guard guard(mutex_);
-    return closing_;
-}
-
-void CSocket::Leave()
-{
-    std::lock_guard guard(mutex_);
-    --users_;
-    ReleaseIfUnused();
-}
-
-void CSocket::ReleaseIfUnused()
-{
-    if (!closing_ || users_ > 0 || descriptor_ < 0)
-        return;
-    close(descriptor_);
-    close(wakeDescriptor_);
-    descriptor_ = -1;
-    wakeDescriptor_ = -1;
-    released_.notify_all();
-}
-
-int CSocket::Handle() const
-{
-    std::lock_guard guard(mutex_);
-    return closing_ ? -1 : descriptor_;
-}
-
-void CSocket::Close()
-{
-    std::lock_guard guard(mutex_);
-    if (descriptor_ < 0 || closing_)
-        return;
-    closing_ = true;
     // The wake-up comes first so that a poll woken by the shutdown sees it too.
     const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = write(wakeDescriptor_, &one, sizeof one);
-    shutdown(descriptor_, SHUT_RDWR);
-    ReleaseIfUnused();
+    [[maybe_unused]] const auto written = write(Fd(wakeDescriptor_), &one, sizeof one);
+    shutdown(Fd(descriptor_), SHUT_RDWR);
+}
+
+void CSocket::ReleaseDescriptors()
+{
+    close(Fd(descriptor_));
+    close(Fd(wakeDescriptor_));
 }
 
 // Waits (inside a CUse) until the socket is ready for the events or is closed.
-bool CSocket::WaitReady(short events)
+bool CSocket::WaitReady(bool forRead, bool forWrite)
 {
-    pollfd fds[2] = {{descriptor_, events, 0}, {wakeDescriptor_, POLLIN, 0}};
+    pollfd fds[2] = {{Fd(descriptor_), PollEvents(forRead, forWrite), 0}, {Fd(wakeDescriptor_), POLLIN, 0}};
     while (true) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
-            return Fail(errno);
+            return FailSocketCall(errno);
         }
         if (fds[1].revents)
-            return Fail(kClosedError);
+            return FailSocketCall(detail::kSocketClosedError);
         if (fds[0].revents)
             return true;
     }
@@ -248,86 +169,44 @@ bool CSocket::Connect(const Ipv4Endpoint& endpoint)
     address.sin_family = AF_INET;
     address.sin_port = htons(endpoint.port);
     address.sin_addr.s_addr = htonl(endpoint.address);
-    if (connect(descriptor_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+    if (connect(Fd(descriptor_), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
         return true;
     if (errno != EINPROGRESS || !blocking_)
-        return Fail(errno);
-    if (!WaitReady(POLLOUT))
+        return FailSocketCall(errno);
+    if (!WaitReady(false, true))
         return false;
     int code = 0;
     socklen_t length = sizeof code;
-    if (getsockopt(descriptor_, SOL_SOCKET, SO_ERROR, &code, &length) != 0)
-        return Fail(errno);
-    return code == 0 || Fail(code);
+    if (getsockopt(Fd(descriptor_), SOL_SOCKET, SO_ERROR, &code, &length) != 0)
+        return FailSocketCall(errno);
+    return code == 0 || FailSocketCall(code);
 }
 
-// Repeats one send or receive until it moves bytes, fails, or (when blocking) the
-// socket becomes ready for it; a wait ended by Close() fails the call.
-std::ptrdiff_t CSocket::Transfer(short events, const std::function<std::ptrdiff_t()>& call)
+std::ptrdiff_t CSocket::SendOnce(const void* data, std::size_t size)
 {
-    CUse use(*this);
-    if (!use)
-        return -1;
-    while (true) {
-        const auto count = call();
-        if (count >= 0)
-            return count;
-        if (errno == EINTR)
-            continue;
-        if (!IsWouldBlock(errno) || !blocking_) {
-            Fail(errno);
-            return -1;
-        }
-        if (!WaitReady(events))
-            return -1;
-    }
+    return Retried([&] { return send(Fd(descriptor_), data, size, MSG_NOSIGNAL); });
 }
 
-std::ptrdiff_t CSocket::Send(const void* data, std::size_t size)
+std::ptrdiff_t CSocket::ReceiveOnce(void* buffer, std::size_t size)
 {
-    return Transfer(POLLOUT, [&] { return send(descriptor_, data, size, MSG_NOSIGNAL); });
+    return Retried([&] { return recv(Fd(descriptor_), buffer, size, 0); });
 }
 
-std::ptrdiff_t CSocket::Receive(void* buffer, std::size_t size)
-{
-    const auto received = Transfer(POLLIN, [&] { return recv(descriptor_, buffer, size, 0); });
-    // The end of the stream that our own shutdown causes is no peer close.
-    if (received == 0 && size > 0 && IsClosing()) {
-        Fail(kClosedError);
-        return -1;
-    }
-    return received;
-}
-
-SocketWait CSocket::Wait(bool forRead, bool forWrite, int timeoutMs, SocketReadiness& readiness)
-{
-    if (timeoutMs < 0)
-        return WaitFor(forRead, forWrite, nullptr, readiness);
-    const std::timespec timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
-    return WaitFor(forRead, forWrite, &timeout, readiness);
-}
-
-SocketWait CSocket::WaitMicroseconds(bool forRead, bool forWrite, long timeoutUs, SocketReadiness& readiness)
-{
-    const std::timespec timeout{timeoutUs / 1000000, (timeoutUs % 1000000) * 1000L};
-    return WaitFor(forRead, forWrite, &timeout, readiness);
-}
-
-SocketWait CSocket::WaitFor(bool forRead, bool forWrite, const std::timespec* timeout, SocketReadiness& readiness)
+SocketWait CSocket::WaitFor(bool forRead, bool forWrite, std::int64_t timeoutUs, SocketReadiness& readiness)
 {
     readiness = {};
     CUse use(*this);
     if (!use)
         return SocketWait::Failed;
-    const short events = static_cast<short>((forRead ? POLLIN : 0) | (forWrite ? POLLOUT : 0));
-    pollfd fds[2] = {{descriptor_, events, 0}, {wakeDescriptor_, POLLIN, 0}};
-    const int count = ppoll(fds, 2, timeout, nullptr);
+    pollfd fds[2] = {{Fd(descriptor_), PollEvents(forRead, forWrite), 0}, {Fd(wakeDescriptor_), POLLIN, 0}};
+    const std::timespec timeout = TimespecOf(timeoutUs);
+    const int count = ppoll(fds, 2, timeoutUs < 0 ? nullptr : &timeout, nullptr);
     if (count < 0) {
-        Fail(errno);
+        FailSocketCall(errno);
         return SocketWait::Failed;
     }
     if (fds[1].revents) {
-        Fail(kClosedError);
+        FailSocketCall(detail::kSocketClosedError);
         return SocketWait::Failed;
     }
     if (count == 0)
@@ -343,8 +222,9 @@ bool CSocket::WaitOrWake(bool forRead, bool forWrite, CWakeup& wakeup, int timeo
     CUse use(*this);
     if (!use)
         return false;
-    const short events = static_cast<short>((forRead ? POLLIN : 0) | (forWrite ? POLLOUT : 0));
-    pollfd fds[3] = {{descriptor_, events, 0}, {wakeDescriptor_, POLLIN, 0}, {wakeup.descriptor_, POLLIN, 0}};
+    pollfd fds[3] = {{Fd(descriptor_), PollEvents(forRead, forWrite), 0},
+                     {Fd(wakeDescriptor_), POLLIN, 0},
+                     {Fd(wakeup.descriptor_), POLLIN, 0}};
     const int count = poll(fds, 3, timeoutMs);
     if (count > 0 && fds[2].revents)
         wakeup.Consume();
@@ -358,7 +238,7 @@ int CSocket::PendingError()
         return LastSocketError();
     int code = 0;
     socklen_t length = sizeof code;
-    if (getsockopt(descriptor_, SOL_SOCKET, SO_ERROR, &code, &length) != 0)
+    if (getsockopt(Fd(descriptor_), SOL_SOCKET, SO_ERROR, &code, &length) != 0)
         return errno;
     return code;
 }

@@ -78,47 +78,56 @@ void Decode(const unsigned char* wire, WindowMessage& message)
 
 }  // namespace
 
-CMessageWindow::CMessageWindow(const std::wstring& title) : m_path(EndpointFor(title))
+class CMessageWindow::CEndpoint {
+public:
+    int socket = -1;
+    std::string path;
+};
+
+CMessageWindow::CMessageWindow(const std::wstring& title) : m_endpoint(std::make_unique<CEndpoint>())
 {
+    std::string& path = m_endpoint->path;
+    path = EndpointFor(title);
     sockaddr_un address;
-    if (!FillAddress(m_path, address))
+    if (!FillAddress(path, address))
         return;
-    m_socket = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (m_socket < 0)
+    int& endpoint = m_endpoint->socket;
+    endpoint = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (endpoint < 0)
         return;
-    if (bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    if (bind(endpoint, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
         return;
-    if (errno == EADDRINUSE && !EndpointAlive(m_path)) {
-        unlink(m_path.c_str());
-        if (bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    if (errno == EADDRINUSE && !EndpointAlive(path)) {
+        unlink(path.c_str());
+        if (bind(endpoint, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
             return;
     }
-    close(m_socket);
-    m_socket = -1;
+    close(endpoint);
+    endpoint = -1;
 }
 
 CMessageWindow::~CMessageWindow()
 {
-    if (m_socket < 0)
+    if (m_endpoint->socket < 0)
         return;
-    close(m_socket);
-    unlink(m_path.c_str());
+    close(m_endpoint->socket);
+    unlink(m_endpoint->path.c_str());
 }
 
 bool CMessageWindow::IsOpen() const
 {
-    return m_socket >= 0;
+    return m_endpoint->socket >= 0;
 }
 
 bool CMessageWindow::WaitMessage(WindowMessage& message, int timeoutMs)
 {
-    if (m_socket < 0)
+    if (m_endpoint->socket < 0)
         return false;
-    pollfd ready{m_socket, POLLIN, 0};
+    pollfd ready{m_endpoint->socket, POLLIN, 0};
     if (poll(&ready, 1, timeoutMs) <= 0)
         return false;
     unsigned char wire[kWireSize];
-    if (recv(m_socket, wire, sizeof wire, MSG_DONTWAIT) != static_cast<ssize_t>(kWireSize))
+    if (recv(m_endpoint->socket, wire, sizeof wire, MSG_DONTWAIT) != static_cast<ssize_t>(kWireSize))
         return false;
     Decode(wire, message);
     return true;

@@ -1,4 +1,6 @@
+#ifndef _WIN32
 #include <poll.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -12,10 +14,20 @@
 
 namespace {
 
-bool Readable(int descriptor)
+// Messages below it are the system's own on Windows; the tests post from it upwards.
+constexpr unsigned kFirst = 0x400;
+
+// Whether the thread's message descriptor is readable. Windows has no such descriptor
+// (the thread's own message loop sees the messages), so there nothing is checked.
+void ExpectReadable(bool expected)
 {
-    pollfd waiting{descriptor, POLLIN, 0};
-    return poll(&waiting, 1, 0) == 1;
+#ifdef _WIN32
+    EXPECT_EQ(platform::ThreadMessageDescriptor(), -1);
+    static_cast<void>(expected);
+#else
+    pollfd waiting{platform::ThreadMessageDescriptor(), POLLIN, 0};
+    EXPECT_EQ(poll(&waiting, 1, 0) == 1, expected);
+#endif
 }
 
 // Records each message with the thread that delivered it.
@@ -23,7 +35,7 @@ class Recorder : public platform::IWindowProcedure {
 public:
     std::intptr_t HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override
     {
-        messages.push_back(message * 100 + static_cast<unsigned>(wParam + static_cast<std::uintptr_t>(lParam)));
+        messages.push_back((message - kFirst) * 100 + static_cast<unsigned>(wParam + static_cast<std::uintptr_t>(lParam)));
         threads.push_back(platform::CurrentThreadId());
         if (onMessage)
             onMessage();
@@ -42,23 +54,22 @@ TEST(ThreadWindow, PostsFromAnyThreadArriveOnlyWhenTheOwnerDispatches)
     Recorder recorder;
     platform::CThreadWindow window(recorder);
     ASSERT_TRUE(window.IsValid());
-    const int descriptor = platform::ThreadMessageDescriptor();
-    EXPECT_FALSE(Readable(descriptor));
+    ExpectReadable(false);
 
     std::thread poster([&] {
-        window.Post(1, 1, 0);
-        window.Post(2, 0, 2);
+        window.Post(kFirst + 1, 1, 0);
+        window.Post(kFirst + 2, 0, 2);
     });
     poster.join();
     EXPECT_TRUE(recorder.messages.empty());
-    EXPECT_TRUE(Readable(descriptor));
+    ExpectReadable(true);
 
     std::thread other([] { EXPECT_EQ(platform::DispatchThreadMessages(0), 0); });
     other.join();
     EXPECT_EQ(platform::DispatchThreadMessages(0), 2);
     EXPECT_EQ(recorder.messages, (std::vector<unsigned>{101, 202}));
     EXPECT_EQ(recorder.threads, (std::vector<unsigned>(2, platform::CurrentThreadId())));
-    EXPECT_FALSE(Readable(descriptor));
+    ExpectReadable(false);
     EXPECT_EQ(platform::DispatchThreadMessages(0), 0);
 }
 
@@ -68,7 +79,7 @@ TEST(ThreadWindow, DispatchWaitsForTheFirstMessage)
     platform::CThreadWindow window(recorder);
     std::thread poster([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        window.Post(3, 0, 0);
+        window.Post(kFirst + 3, 0, 0);
     });
     EXPECT_EQ(platform::DispatchThreadMessages(5000), 1);
     poster.join();
@@ -81,11 +92,11 @@ TEST(ThreadWindow, MessagesPostedDuringADispatchWaitForTheNext)
     platform::CThreadWindow window(recorder);
     recorder.onMessage = [&] {
         if (recorder.messages.size() < 3)
-            window.Post(1, 0, 0);
+            window.Post(kFirst + 1, 0, 0);
     };
-    window.Post(1, 0, 0);
+    window.Post(kFirst + 1, 0, 0);
     EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
-    EXPECT_TRUE(Readable(platform::ThreadMessageDescriptor()));
+    ExpectReadable(true);
     EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
 }
 
@@ -95,12 +106,12 @@ TEST(ThreadWindow, AFullQueueRefusesPostsUntilTheThreadDispatches)
     platform::CThreadWindow window(recorder);
     std::thread poster([&] {
         for (std::size_t i = 0; i < platform::CThreadWindow::queueLimit; ++i)
-            ASSERT_TRUE(window.Post(1, 0, 0));
-        EXPECT_FALSE(window.Post(2, 0, 0));
+            ASSERT_TRUE(window.Post(kFirst + 1, 0, 0));
+        EXPECT_FALSE(window.Post(kFirst + 2, 0, 0));
     });
     poster.join();
     EXPECT_EQ(platform::DispatchThreadMessages(0), static_cast<int>(platform::CThreadWindow::queueLimit));
-    EXPECT_TRUE(window.Post(3, 0, 0));
+    EXPECT_TRUE(window.Post(kFirst + 3, 0, 0));
     EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
     EXPECT_EQ(recorder.messages.back(), 300u);
 }
@@ -112,8 +123,8 @@ TEST(ThreadWindow, DestroyingAWindowDropsItsMessagesOnly)
     Recorder dropped;
     {
         platform::CThreadWindow droppedWindow(dropped);
-        droppedWindow.Post(1, 0, 0);
-        keptWindow.Post(2, 0, 0);
+        droppedWindow.Post(kFirst + 1, 0, 0);
+        keptWindow.Post(kFirst + 2, 0, 0);
     }
     EXPECT_EQ(platform::DispatchThreadMessages(0), 1);
     EXPECT_TRUE(dropped.messages.empty());
@@ -131,7 +142,7 @@ TEST(ThreadWindow, DestroyedOnAnotherThreadItWaitsForARunningDelivery)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         finished = true;
     };
-    window->Post(1, 0, 0);
+    window->Post(kFirst + 1, 0, 0);
     std::thread destroyer([&] {
         while (!delivering)
             std::this_thread::yield();

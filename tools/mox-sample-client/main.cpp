@@ -65,15 +65,17 @@ const char* Meaning(UpdateResult result)
 std::wstring ClientFolder()
 {
     const std::wstring program = platform::ExecutablePath();
-    return program.substr(0, program.rfind(L'/') + 1);
+    return program.substr(0, program.find_last_of(L"/\\") + 1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
     // Started by the updater, the client inherits its output, which may be gone by now.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::string title;
     long seconds = 30;
     std::vector<std::string> lines;

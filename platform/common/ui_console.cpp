@@ -2,10 +2,9 @@
 
 #include "platform/dialog_view.h"
 #include "platform/message_box.h"
-#include "platform/posix/interrupt_watch.h"
+#include "platform/interrupt_watch.h"
 #include "platform/text.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -97,10 +96,10 @@ std::vector<std::string> DialogLines(const DialogView& dialog)
 
 }  // namespace
 
-CConsoleUi::CConsoleUi() : CConsoleUi(std::cout, std::cin, isatty(STDIN_FILENO) == 1, isatty(STDOUT_FILENO) == 1) {}
+CConsoleUi::CConsoleUi() : CConsoleUi(std::cout, std::cin, StandardInputIsTerminal(), StandardOutputIsTerminal()) {}
 
 CConsoleUi::CConsoleUi(std::ostream& out, std::istream& in, bool interactive, bool terminal)
-    : m_out(out), m_in(in), m_interactive(interactive), m_terminal(terminal), m_watch(std::make_unique<posix::CInterruptWatch>())
+    : m_out(out), m_in(in), m_interactive(interactive), m_terminal(terminal), m_watch(std::make_unique<CInterruptWatch>())
 {
 }
 
