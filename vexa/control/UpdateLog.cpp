@@ -5,6 +5,7 @@
 #include "platform/wide_format.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/ModuleFolders.h"
+#include "vexa/xml/WideUnits.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -29,25 +30,10 @@ std::wstring Timestamp()
     return std::wstring(buffer, length);
 }
 
-// wchar_t holds a whole code point here; the file holds UTF-16 units.
+// The file holds UTF-16 units, low byte first.
 std::string Utf16LeBytes(const std::wstring& text)
 {
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    const auto appendUnit = [&bytes](unsigned unit) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    };
-    for (const wchar_t c : text) {
-        const auto value = static_cast<unsigned>(c);
-        if (value > 0xFFFF && value <= 0x10FFFF) {
-            appendUnit(0xD800 + ((value - 0x10000) >> 10));
-            appendUnit(0xDC00 + ((value - 0x10000) & 0x3FF));
-        } else {
-            appendUnit(value & 0xFFFF);
-        }
-    }
-    return bytes;
+    return Utf16Bytes(Utf16UnitsFromWide(std::wstring_view(text)), false);
 }
 
 // A log left at 11 MiB or more by earlier runs starts over.

@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "vexa/xml/CodePages.h"
+#include "vexa/xml/WideUnits.h"
 
 #include <cstdint>
 #include <cstring>
@@ -198,8 +199,9 @@ void CTextConverter::ConvertInto(int source, int target)
             for (char32_t v : values)
                 AppendUtf8(m_converted, v);
         } else if (target == CP_UTF16) {
-            // A wide unit holds any code point here, so no surrogate pairs are needed.
-            m_wide.assign(values.begin(), values.end());
+            m_wide.reserve(values.size());
+            for (char32_t v : values)
+                AppendCodePoint(m_wide, v);
         }
         return;
     }

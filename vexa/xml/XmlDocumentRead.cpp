@@ -5,6 +5,7 @@
 #include "vexa/xml/CTextConverter.h"
 #include "vexa/xml/CodePages.h"
 #include "vexa/xml/FindDeclaredEncoding.h"
+#include "vexa/xml/WideUnits.h"
 #include "vexa/xml/XmlReport.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ namespace {
 constexpr std::size_t kDetectionBytes = 1024;
 constexpr std::uint32_t kMarkFlags = XDF_UTF16LE_FILE | XDF_UTF8_BOM | XDF_UTF16BE_FILE;
 constexpr std::uint32_t kReservedFlags = 0x10 | 0x20 | 0x40;
-constexpr wchar_t kReplacement = 0xFFFD;
 
 // The file's bytes, in a buffer that is not zero-filled first: documents run to
 // megabytes and every byte is overwritten by the read anyway.
@@ -65,25 +65,6 @@ std::wstring DeclaredEncoding(std::string_view head)
     return encoding;
 }
 
-// Surrogate pairs become one wide unit; a lone surrogate becomes U+FFFD.
-std::wstring WideFromUtf16(const std::u16string& units)
-{
-    std::wstring text;
-    text.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t unit = units[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            text += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00));
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            text += kReplacement;
-        } else {
-            text += static_cast<wchar_t>(unit);
-        }
-    }
-    return text;
-}
-
 // An odd last byte cannot form a unit and is left out.
 void DecodeUtf16(std::string_view body, bool bigEndian, std::wstring& text, std::wstring& result)
 {
@@ -103,7 +84,7 @@ void DecodeUtf16(std::string_view body, bool bigEndian, std::wstring& text, std:
             unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
         AddResult(result, L"endian_swap", nullptr, 0);
     }
-    text = WideFromUtf16(units);
+    text = WideFromUtf16Units<wchar_t>(units);
 }
 
 void DecodeBytes(char* body, std::size_t length, std::wstring encoding, std::wstring& text, std::wstring& result)

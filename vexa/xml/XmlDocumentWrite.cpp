@@ -4,6 +4,7 @@
 #include "vexa/xml/CTextConverter.h"
 #include "vexa/xml/CodePages.h"
 #include "vexa/xml/FindDeclaredEncoding.h"
+#include "vexa/xml/WideUnits.h"
 #include "vexa/xml/XmlReport.h"
 
 #include <algorithm>
@@ -14,28 +15,12 @@ namespace {
 
 constexpr std::uint32_t kReservedFlags = 0x10 | 0x20 | 0x40;
 
-// Wide units become 16-bit units: code points above the BMP as surrogate pairs.
+// The text as 16-bit units in the file's byte order; the number of units.
 std::size_t AppendUtf16(std::string& out, std::wstring_view text, bool bigEndian)
 {
-    std::size_t units = 0;
-    const auto put = [&](std::uint32_t unit) {
-        const auto low = static_cast<char>(unit & 0xFF);
-        const auto high = static_cast<char>((unit >> 8) & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-        ++units;
-    };
-    out.reserve(out.size() + text.size() * 2);
-    for (wchar_t c : text) {
-        const auto v = static_cast<std::uint32_t>(c);
-        if (v >= 0x10000 && v <= 0x10FFFF) {
-            put(0xD800 | ((v - 0x10000) >> 10));
-            put(0xDC00 | (v & 0x3FF));
-        } else {
-            put(v > 0x10FFFF ? 0xFFFD : v);
-        }
-    }
-    return units;
+    const std::u16string units = Utf16UnitsFromWide(text);
+    out += Utf16Bytes(units, bigEndian);
+    return units.size();
 }
 
 // Converts the text to the encoding; the number of units produced.

@@ -1,4 +1,5 @@
 #include "vexa/xml/CXmlDocument.h"
+#include "vexa/xml/WideUnits.h"
 
 #include <cstdint>
 
@@ -234,8 +235,7 @@ std::wstring CXmlDocument::UnescapeText(std::wstring_view text)
             out += L'&';
             i = ampersand + 1;
         } else {
-            // A wide unit holds any code point here: no surrogate pair is needed.
-            out += static_cast<wchar_t>(value);
+            AppendCodePoint(out, value);
             i = ampersand + length + 2;
         }
     }

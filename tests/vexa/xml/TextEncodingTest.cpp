@@ -1,6 +1,7 @@
 #include "vexa/xml/CTextConverter.h"
 #include "vexa/xml/CodePages.h"
 #include "vexa/xml/FindDeclaredEncoding.h"
+#include "vexa/xml/WideUnits.h"
 
 #include <gtest/gtest.h>
 
@@ -133,7 +134,7 @@ TEST(CTextConverter, Utf32ToUtf8AndBack)
     CTextConverter toWide(L"UTF-32", values.data(), values.size());
     std::wstring wide(toWide.Convert(nullptr, L"UTF-16"), L'\0');
     toWide.Convert(wide.data());
-    EXPECT_EQ(wide, std::wstring(values.begin(), values.end()));
+    EXPECT_EQ(wide, L"A\u07FF\uFFFF\U00010000\U0010FFFF");
 
     CTextConverter unsupported(L"UTF-32", values.data(), values.size());
     EXPECT_EQ(unsupported.Convert(nullptr, L"GBK"), 0u);
@@ -146,6 +147,27 @@ TEST(CTextConverter, WideSurrogatesCombineOrBecomeQuestionMarks)
     std::u32string values(converter.Convert(nullptr, L"UTF-32"), U'\0');
     converter.Convert(values.data());
     EXPECT_EQ(values, U"\U0001F600x?");
+}
+
+// Both widths of wide units, whichever the system has: 16-bit units carry pairs.
+TEST(WideUnits, SurrogatePairsAtBothWidths)
+{
+    std::u16string narrow;
+    std::u32string wide;
+    for (const std::uint32_t value : {0x41u, 0xFFFFu, 0x10000u, 0x1F600u, 0x10FFFFu}) {
+        AppendCodePoint(narrow, value);
+        AppendCodePoint(wide, value);
+    }
+    EXPECT_EQ(narrow, u"A\uFFFF\U00010000\U0001F600\U0010FFFF");
+    EXPECT_EQ(wide, U"A\uFFFF\U00010000\U0001F600\U0010FFFF");
+
+    const std::u16string fromFile = {0xD83D, 0xDE00, u'x', 0xDE00, 0xD83D};
+    EXPECT_EQ(WideFromUtf16Units<char16_t>(fromFile), u"\U0001F600x\uFFFD\uFFFD");
+    EXPECT_EQ(WideFromUtf16Units<char32_t>(fromFile), U"\U0001F600x\uFFFD\uFFFD");
+
+    EXPECT_EQ(Utf16UnitsFromWide(std::u16string_view(narrow)), narrow);
+    EXPECT_EQ(Utf16UnitsFromWide(std::u32string_view(wide)), narrow);
+    EXPECT_EQ(Utf16UnitsFromWide(std::u32string_view(U"\x110000")), u"\uFFFD");
 }
 
 TEST(CheckUtf8, StructureOnly)
