@@ -81,7 +81,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& path, bool showDi
         return false;
     }
 
-    const std::uint64_t size = LocalFileSize(file);
+    const std::uint64_t size = LocalFileSize(file, path);
     CDownloadSink sink(file, curl, size, sizeCap, false);
     SetTargetOptions(curl, url, sink);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);

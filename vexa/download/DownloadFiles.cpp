@@ -186,7 +186,7 @@ bool DownloadEntry(CSetTransfer& transfer, const CFileListInfo& entry, const std
         WriteLog(L"无法打开下载文件 %s ...", localPath.c_str());
         return false;
     }
-    const std::uint64_t localSize = LocalFileSize(file);
+    const std::uint64_t localSize = LocalFileSize(file, localPath);
     const bool needsTransfer = static_cast<std::int64_t>(localSize) < entry.GetSize();
     std::wstring digest;
     if (needsTransfer) {

@@ -1,5 +1,6 @@
 #include "vexa/download/TransferOptions.h"
 
+#include "platform/files.h"
 #include "platform/text.h"
 #include "vexa/control/TextUtils.h"
 #include "vexa/control/UpdateLog.h"
@@ -50,11 +51,12 @@ const TransferLimits& CurrentTransferLimits()
     return limits;
 }
 
-std::uint64_t LocalFileSize(std::FILE* file)
+std::uint64_t LocalFileSize(std::FILE* file, const std::wstring& path)
 {
     std::fseek(file, 0, SEEK_END);
-    const long size = std::ftell(file);
-    return size < 0 ? 0 : static_cast<std::uint64_t>(size);
+    std::uint64_t size = 0;
+    int error = 0;
+    return platform::FileSize(path, size, error) ? size : 0;
 }
 
 // libcurl copies the URL, so the buffer need not outlive the call.

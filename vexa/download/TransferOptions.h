@@ -38,8 +38,9 @@ constexpr std::uint64_t kFileListSizeCap = 32u << 20;
 // cannot fill the disk.
 constexpr std::uint64_t kInstallerSizeCap = std::uint64_t{16} << 30;
 
-// Seeks the stream to its end and returns the size there.
-std::uint64_t LocalFileSize(std::FILE* file);
+// Seeks the stream of the file at path to its end and returns the file's size, in 64
+// bits wherever the system's long is 32 (a partial download may pass 2 GiB).
+std::uint64_t LocalFileSize(std::FILE* file, const std::wstring& path);
 
 // The first options of every transfer, in their order: the URL (UTF-8 in a buffer
 // of 512 bytes; a longer one leaves it empty, so libcurl fails on an empty URL

@@ -26,14 +26,9 @@ struct FileBytes {
     std::size_t size = 0;
 };
 
-bool ReadAll(std::FILE* file, FileBytes& bytes)
+bool ReadAll(std::FILE* file, std::uint64_t size, FileBytes& bytes)
 {
-    std::size_t capacity = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        capacity = size > 0 ? static_cast<std::size_t>(size) : 0;
-        std::rewind(file);
-    }
+    auto capacity = static_cast<std::size_t>(size);
     // One spare byte lets the read that meets the end do so without growing the buffer.
     bytes.data = std::make_unique_for_overwrite<char[]>(++capacity);
     constexpr std::size_t kMoreBlock = 1 << 16;
@@ -147,8 +142,13 @@ bool CXmlDocument::ReadDocumentFile(const std::wstring& path, std::wstring& text
         AddFileError(result, errno);
         return false;
     }
+    // The size is only where the buffer starts: a file that grows or is a pipe still
+    // reads whole. It comes from the platform, in 64 bits wherever long is 32.
+    std::uint64_t size = 0;
+    int sizeError = 0;
+    platform::FileSize(path, size, sizeError);
     FileBytes bytes;
-    const bool read = ReadAll(file, bytes);
+    const bool read = ReadAll(file, size, bytes);
     if (read)
         DecodeDocument(bytes, text, result, flags);
     else
