@@ -4,7 +4,7 @@
 
 namespace platform {
 
-// True when iconv can convert this numbered code page.
+// True when the system can convert this numbered code page.
 bool IsCodePageAvailable(unsigned codePage);
 
 // Bytes in the code page -> wide text. False (out empty) for an unknown code page.

@@ -12,14 +12,15 @@ enum class EntryKind { File, Folder, Other };
 struct FolderEntry {
     std::wstring name;
     EntryKind kind;
-    bool hidden;      // the name starts with '.'
+    bool hidden;      // the name starts with '.', or the system marks the entry hidden
     bool exactName;   // the name's bytes are valid UTF-8, so `name` spells them exactly
 };
 
 // Lists folders for a depth-first walk and remembers the folders entered and not
 // yet left. Symbolic links are followed, but a folder that is already entered
 // (reached again through a link or a bind mount) is refused as a loop, so a walk
-// always ends. The file system has no "temporary" attribute here.
+// always ends. No entry counts as temporary: only Windows has the attribute, and
+// its file lists never used it.
 class CDirectoryWalk {
 public:
     enum class EnterResult { Entered, Loop, Failed };

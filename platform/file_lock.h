@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -23,7 +24,7 @@ public:
     void Close();
 
 private:
-    int fd_ = -1;
+    std::intptr_t handle_ = -1;  // the system's handle or descriptor; -1 when none
     bool heldElsewhere_ = false;
     std::wstring error_;
 };

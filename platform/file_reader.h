@@ -17,7 +17,7 @@ public:
 
     // Opens path, closing any file opened before.
     bool Open(const std::wstring& path);
-    // Size of the open file; a folder fails with EISDIR, as opening one failed on Windows.
+    // Size of the open file; a folder fails with EISDIR here, as it fails to open on Windows.
     bool Size(std::uint64_t& size);
     // Bytes placed in buffer; 0 at the end of the file, -1 on a read error.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
@@ -27,7 +27,7 @@ public:
 private:
     bool Fail(int error);
 
-    int descriptor_ = -1;
+    std::intptr_t handle_ = -1;  // the system's handle or descriptor; -1 when none
     bool advised_ = false;
     int lastError_ = 0;
 };

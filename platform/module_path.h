@@ -3,7 +3,7 @@
 
 namespace platform {
 
-// Full path of the running executable, from /proc/self/exe.
+// Full path of the running executable, with '/' between folders.
 std::wstring ExecutablePath();
 // The folder of the running executable (not of a library in it), with its trailing '/'.
 std::wstring ExecutableFolder();

@@ -14,5 +14,7 @@ std::string Utf8FromWide(std::wstring_view text);
 // hold is replaced and sets *lossy (when lossy is given).
 std::wstring WideFromAnsi(std::string_view bytes);
 std::string AnsiFromWide(std::wstring_view text, bool* lossy = nullptr);
+// One argument of ProgramMain as wide text: UTF-8 on Windows, the locale's charset elsewhere.
+std::wstring WideFromArgument(std::string_view argument);
 
 }  // namespace platform

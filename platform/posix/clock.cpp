@@ -18,11 +18,6 @@ void SleepMilliseconds(unsigned milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::tm LocalTimeNow()
-{
-    return LocalTime(std::time(nullptr));
-}
-
 std::tm LocalTime(std::time_t moment)
 {
     std::tm local{};

@@ -94,16 +94,4 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
     return EnterResult::Entered;
 }
 
-CDirectoryWalk::EnterResult CDirectoryWalk::Fail(int error)
-{
-    lastError_ = error;
-    return EnterResult::Failed;
-}
-
-void CDirectoryWalk::Leave()
-{
-    if (!entered_.empty())
-        entered_.pop_back();
-}
-
 }  // namespace platform

@@ -17,14 +17,15 @@ bool CFileLock::Take(const std::wstring& path)
     heldElsewhere_ = false;
     error_.clear();
     // A link in place of the lock file would make us create or lock a file elsewhere.
-    fd_ = open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0) {
+    const int fd = open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
         error_ = path + L": " + WideFromUtf8(SocketErrorText(errno));
         return false;
     }
+    handle_ = fd;
     int result;
     do
-        result = flock(fd_, LOCK_EX | LOCK_NB);
+        result = flock(fd, LOCK_EX | LOCK_NB);
     while (result != 0 && errno == EINTR);
     if (result == 0)
         return true;
@@ -42,9 +43,9 @@ CFileLock::~CFileLock()
 
 void CFileLock::Close()
 {
-    if (fd_ >= 0)
-        close(fd_);
-    fd_ = -1;
+    if (handle_ >= 0)
+        close(static_cast<int>(handle_));
+    handle_ = -1;
 }
 
 }  // namespace platform

@@ -11,8 +11,8 @@ namespace platform {
 
 CFileReader::~CFileReader()
 {
-    if (descriptor_ >= 0)
-        close(descriptor_);
+    if (handle_ >= 0)
+        close(static_cast<int>(handle_));
 }
 
 bool CFileReader::Open(const std::wstring& path)
@@ -20,9 +20,9 @@ bool CFileReader::Open(const std::wstring& path)
     const int descriptor = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return Fail(errno);
-    if (descriptor_ >= 0)
-        close(descriptor_);
-    descriptor_ = descriptor;
+    if (handle_ >= 0)
+        close(static_cast<int>(handle_));
+    handle_ = descriptor;
     advised_ = false;
     return true;
 }
@@ -30,9 +30,9 @@ bool CFileReader::Open(const std::wstring& path)
 bool CFileReader::Size(std::uint64_t& size)
 {
     struct stat status {};
-    if (descriptor_ < 0)
+    if (handle_ < 0)
         return Fail(EBADF);
-    if (fstat(descriptor_, &status) != 0)
+    if (fstat(static_cast<int>(handle_), &status) != 0)
         return Fail(errno);
     if (S_ISDIR(status.st_mode))
         return Fail(EISDIR);
@@ -42,14 +42,15 @@ bool CFileReader::Size(std::uint64_t& size)
 
 std::ptrdiff_t CFileReader::Read(void* buffer, std::size_t size)
 {
-    if (descriptor_ < 0)
+    if (handle_ < 0)
         return -1;
+    const int descriptor = static_cast<int>(handle_);
     for (;;) {
-        const ssize_t got = read(descriptor_, buffer, size);
+        const ssize_t got = read(descriptor, buffer, size);
         if (got < 0 && errno == EINTR)
             continue;
         if (got > 0 && static_cast<std::size_t>(got) == size && !advised_) {
-            posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+            posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
             advised_ = true;
         }
         return got;

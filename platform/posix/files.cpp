@@ -1,6 +1,6 @@
 #include "platform/files.h"
 
-#include "platform/file_reader.h"
+#include "platform/common/copy_names.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -9,8 +9,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <map>
-#include <set>
 #include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,26 +63,6 @@ bool CopyContents(int from, int to)
     }
 }
 
-// A copy's temporary file: "." + the target's name + kCopyMarker + mkostemp's
-// kUniqueLength letters or digits.
-constexpr std::string_view kCopyMarker = ".copy-";
-constexpr std::size_t kUniqueLength = 6;
-
-// The folder part (with its '/') and the name of a native path.
-std::pair<std::string, std::string> SplitFolder(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {std::string(), path};
-    return {path.substr(0, slash + 1), path.substr(slash + 1)};
-}
-
-std::string TemporaryPatternBeside(const std::string& target)
-{
-    const auto [folder, name] = SplitFolder(target);
-    return folder + "." + name + std::string(kCopyMarker) + std::string(kUniqueLength, 'X');
-}
-
 // A replaced file keeps its own permissions: a download carries none, and an
 // executable it replaces must stay executable. A new file takes the source's.
 mode_t ModeForCopy(mode_t sourceMode, const std::string& target)
@@ -94,28 +72,11 @@ mode_t ModeForCopy(mode_t sourceMode, const std::string& target)
     return (replacing ? replaced.st_mode : sourceMode) & 07777;
 }
 
-bool IsAsciiLetterOrDigit(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-// The target name whose copy left this entry name, or empty when it is no such leftover.
-std::string CopiedName(const std::string& entry)
-{
-    const std::size_t fixed = 1 + kCopyMarker.size() + kUniqueLength;
-    if (entry.size() <= fixed || entry[0] != '.')
-        return std::string();
-    const std::size_t unique = entry.size() - kUniqueLength;
-    const std::size_t marker = unique - kCopyMarker.size();
-    if (entry.compare(marker, kCopyMarker.size(), kCopyMarker) != 0 ||
-        !std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(unique), entry.end(), IsAsciiLetterOrDigit))
-        return std::string();
-    return entry.substr(1, marker - 1);
-}
+}  // namespace
 
 // Works on the folder's descriptor, so each name is looked at and deleted in the
 // folder that was listed even if a path component is swapped meanwhile.
-void RemoveLeftoversIn(const std::string& folder, const std::set<std::string>& names)
+void copy_names::RemoveLeftoversIn(const std::string& folder, const std::set<std::string>& names)
 {
     const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
@@ -134,6 +95,8 @@ void RemoveLeftoversIn(const std::string& folder, const std::set<std::string>& n
     }
     closedir(stream);
 }
+
+namespace {
 
 // A link is made afresh in place of the target: a copy of a link needs no temporary,
 // the target being a backup or a file whose backup is kept until it is back.
@@ -199,7 +162,7 @@ bool SyncFile(const std::wstring& path)
 
 bool SyncFolderOf(const std::wstring& path)
 {
-    const std::string folder = SplitFolder(NativePath(path)).first;
+    const std::string folder = copy_names::SplitFolder(NativePath(path)).first;
     const FileDescriptor file(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return file.Get() >= 0 && fsync(file.Get()) == 0;
 }
@@ -242,21 +205,6 @@ bool RemoveFileIfPresent(const std::wstring& path)
     return unlink(NativePath(path).c_str()) == 0 || errno == ENOENT;
 }
 
-bool FileSize(const std::wstring& path, std::uint64_t& size, int& error)
-{
-    CFileReader file;
-    if (file.Open(path) && file.Size(size))
-        return true;
-    error = file.LastError();
-    return false;
-}
-
-bool CopyFileOver(const std::wstring& from, const std::wstring& to)
-{
-    int error = 0;
-    return CopyFileOver(from, to, error);
-}
-
 bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error)
 {
     const FileDescriptor source(open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC));
@@ -266,7 +214,7 @@ bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error)
         return false;
     }
     const std::string target = NativePath(to);
-    std::string temporary = TemporaryPatternBeside(target);
+    std::string temporary = copy_names::TemporaryPatternBeside(target);
     const FileDescriptor copy(mkostemp(temporary.data(), O_CLOEXEC));
     if (copy.Get() < 0) {
         error = errno;
@@ -280,18 +228,6 @@ bool CopyFileOver(const std::wstring& from, const std::wstring& to, int& error)
         unlink(temporary.c_str());
     }
     return copied;
-}
-
-void RemoveCopyLeftovers(const std::vector<std::wstring>& targets)
-{
-    std::map<std::string, std::set<std::string>> namesByFolder;
-    for (const std::wstring& target : targets) {
-        const auto [folder, name] = SplitFolder(NativePath(target));
-        if (!folder.empty() && !name.empty())
-            namesByFolder[folder].insert(name);
-    }
-    for (const auto& [folder, names] : namesByFolder)
-        RemoveLeftoversIn(folder, names);
 }
 
 bool RenamePath(const std::wstring& from, const std::wstring& to)

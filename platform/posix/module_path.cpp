@@ -14,14 +14,4 @@ std::wstring ExecutablePath()
     return error ? std::wstring() : WideFromUtf8(path.string());
 }
 
-std::wstring ExecutableFolder()
-{
-    std::wstring path = ExecutablePath();
-    const auto slash = path.rfind(L'/');
-    if (slash == std::wstring::npos)
-        return path + L'/';
-    path.resize(slash + 1);
-    return path;
-}
-
 }  // namespace platform

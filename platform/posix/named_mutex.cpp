@@ -1,5 +1,6 @@
 #include "platform/named_mutex.h"
 
+#include "platform/file_lock.h"
 #include "platform/runtime_folder.h"
 
 namespace platform {
@@ -16,16 +17,27 @@ std::wstring LockFileName(std::wstring name)
 
 }  // namespace
 
-CNamedMutex::CNamedMutex(const std::wstring& name)
+// Here the name is a file lock in the user's private runtime folder: a lock that cannot
+// be opened (no private runtime folder, a link planted as the lock file) is an error.
+struct CNamedMutex::Hold {
+    CFileLock lock;
+};
+
+CNamedMutex::CNamedMutex(const std::wstring& name) : hold_(std::make_unique<Hold>())
 {
     const auto folder = RuntimeFolder(&error_);
-    if (folder)
-        lock_.Take(*folder + LockFileName(name));
+    if (!folder)
+        return;
+    hold_->lock.Take(*folder + LockFileName(name));
+    alreadyExists_ = hold_->lock.HeldElsewhere();
+    error_ = hold_->lock.Error();
 }
+
+CNamedMutex::~CNamedMutex() = default;
 
 void CNamedMutex::Close()
 {
-    lock_.Close();
+    hold_->lock.Close();
 }
 
 }  // namespace platform

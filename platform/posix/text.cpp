@@ -174,4 +174,9 @@ std::string AnsiFromWide(std::wstring_view text, bool* lossy)
     return out;
 }
 
+std::wstring WideFromArgument(std::string_view argument)
+{
+    return WideFromAnsi(argument);
+}
+
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/program_entry.h"
 #include "cquill.h"
 
 namespace {
@@ -184,7 +185,7 @@ void ExchangeWithServer(void* library, unsigned short port)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: cquill-test-client <libcquill.so> [<port>]\n");

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/program_entry.h"
 #include "Connection.h"
 #include "MessageText.h"
 #include "RawField.h"
@@ -119,7 +120,7 @@ int OpenListener(unsigned long wantedPort, uint16_t& port)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     if (argc == 2 && std::string(argv[1]) == "--help") {
         std::cout << kUsage;

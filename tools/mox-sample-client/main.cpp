@@ -10,6 +10,7 @@
 #include "UpdateResultReceiver.h"
 #include "platform/files.h"
 #include "platform/module_path.h"
+#include "platform/program_entry.h"
 #include "platform/text.h"
 
 #include <chrono>
@@ -70,7 +71,7 @@ std::wstring ClientFolder()
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
 #ifdef SIGPIPE
     // Started by the updater, the client inherits its output, which may be gone by now.

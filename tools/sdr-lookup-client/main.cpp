@@ -11,6 +11,7 @@
 //                              true, and again that long afterwards
 // With --parallel N it runs N lookups at once and prints "lookups N answered K" and
 // "descriptors BEFORE AFTER" (open descriptors before the first and after the last).
+#include "platform/program_entry.h"
 #include "cquill.h"
 
 #include <dlfcn.h>
@@ -108,7 +109,7 @@ void RunParallel(CreateISdrFunction create, const Options& options)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     if (argc < 4) {
         std::fprintf(stderr, "usage: %s LIBRARY KEY TIMEOUT [options]\n", argv[0]);

@@ -11,6 +11,7 @@
 //   silent             never answer; hold the connection until the peer closes
 //   close              close without answering
 //   refuse             the port is bound but not listening: connections are refused
+#include "platform/program_entry.h"
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -157,7 +158,7 @@ void Accept(int listenFd, std::size_t listener, Behaviour behaviour)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     std::vector<Behaviour> behaviours;
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 #include "platform/locale.h"
 #include "platform/named_mutex.h"
+#include "platform/program_entry.h"
 #include "platform/text.h"
 #include "vexa/control/ClientStart.h"
 #include "vexa/control/FileUtils.h"
@@ -17,7 +18,7 @@
 // vexa-control-probe install              InstallUpdate; exit code 1 when it failed
 // vexa-control-probe lock <name>          prints "held" and keeps the mutex, "exists", or
 //                                          "error: " and why the lock cannot be opened
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     platform::SetChineseLocale();
     if (argc < 2)
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
     const std::string mode = argv[1];
     std::vector<std::wstring> lines;
     for (int i = 2; i < argc; ++i)
-        lines.push_back(platform::WideFromAnsi(argv[i]));
+        lines.push_back(platform::WideFromArgument(argv[i]));
 
     if (mode == "log") {
         for (const auto& line : lines)

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/program_entry.h"
 #include "platform/text.h"
 #include "vexa/delta/DeltaPublisher.h"
 
@@ -51,7 +52,7 @@ int Usage(bool asked)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     DeltaOptions options;
     for (int i = 1; i < argc; ++i) {

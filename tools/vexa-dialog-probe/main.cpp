@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 #include "platform/locale.h"
+#include "platform/program_entry.h"
 #include "platform/ui.h"
 #include "vexa/download/DialogThreads.h"
 #include "vexa/download/DownloadUiState.h"
@@ -81,7 +82,7 @@ int Number(const char* text)
 // vexa-dialog-probe splash <ms>                               the splash, that long
 // vexa-dialog-probe idle <ms>                                 no dialog, just waiting
 // Prints "cancelled" and exits with 3 when the user cancelled, else "done" and 0.
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     platform::SetChineseLocale();
     platform::SetProgramIcon(ProgramIconImage());

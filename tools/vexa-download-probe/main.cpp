@@ -1,4 +1,5 @@
 #include "platform/locale.h"
+#include "platform/program_entry.h"
 #include "platform/text.h"
 #include "vexa/download/DownloadFile.h"
 #include "vexa/download/DownloadFiles.h"
@@ -37,7 +38,7 @@ int PrintDownloadSet()
 // vexa-download-probe set                                  prints BuildDownloadSet's names
 // vexa-download-probe newlist                              DownloadNewFileList
 // Exit code 0 when the operation returned true, 1 when false, 2 for a bad call.
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     platform::SetChineseLocale();
     if (argc < 2)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/program_entry.h"
 #include "platform/text.h"
 #include "vexa/download/FileSignature.h"
 
@@ -169,7 +170,7 @@ int Verify(const std::string& publicKey, const std::string& file)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "keygen" && argc == 3)

@@ -1,5 +1,6 @@
 #include "vexa/control/CommandLine.h"
 
+#include "platform/text.h"
 #include "vexa/control/TextUtils.h"
 #include "vexa/install/FileList.h"
 #include "vexa/install/FileListTool.h"
@@ -10,7 +11,7 @@ std::vector<std::wstring> WidenArguments(int argc, char** argv)
 {
     std::vector<std::wstring> arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.push_back(ToWide(argv[i]));
+        arguments.push_back(platform::WideFromArgument(argv[i]));
     return arguments;
 }
 

@@ -1,10 +1,11 @@
+#include "platform/program_entry.h"
 #include "vexa/control/CommandLine.h"
 #include "vexa/control/EntryPoint.h"
 #include "vexa/control/Usage.h"
 
 #include <cstdio>
 
-int main(int argc, char** argv)
+int ProgramMain(int argc, char** argv)
 {
     const std::vector<std::wstring> arguments = WidenArguments(argc, argv);
     if (const std::string text = InformationText(arguments); !text.empty()) {

@@ -1,5 +1,7 @@
 #include "platform/debug_output.h"
 
+#include "platform/common/debugger.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +34,7 @@ void DebugOutput(std::string_view text)
     }
     if (StderrRequested())
         std::fwrite(text.data(), 1, text.size(), stderr);
+    WriteToDebugger(text);
 }
 
 CDebugOutputCapture::CDebugOutputCapture()
