@@ -83,8 +83,9 @@ bool FormatWindowsWide(std::wstring& out, std::size_t limit, const wchar_t* form
         return false;
     const std::wstring translated = TranslateFormat(format);
     std::vector<wchar_t> buffer(limit);
+    // A cut result is -1 for some runtimes and the length it would have had for others.
     const int written = std::vswprintf(buffer.data(), limit, translated.c_str(), args);
-    if (written < 0)
+    if (written < 0 || static_cast<std::size_t>(written) >= limit)
         return false;
     out.assign(buffer.data(), static_cast<std::size_t>(written));
     return true;
