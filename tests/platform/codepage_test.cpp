@@ -26,7 +26,7 @@ TEST(CodePage, CharacterOutsideTheCodePageBecomesQuestionMarkAndSetsLoss)
     std::string bytes;
     bool lossy = false;
     // U+0E01 (Thai) and an astral emoji have no place in code page 936.
-    ASSERT_TRUE(platform::WideToCodePage(936, L"a\x0E01" L"b\x1F600" L"c", bytes, &lossy));
+    ASSERT_TRUE(platform::WideToCodePage(936, L"a\x0E01" L"b\U0001F600" L"c", bytes, &lossy));
     EXPECT_EQ(bytes, "a?b?c");
     EXPECT_TRUE(lossy);
 
@@ -63,14 +63,23 @@ TEST(CodePage, UnknownCodePageProducesNothing)
 
 TEST(CodePage, CommonCodePagesAreAvailableAndDecodeTheirOwnCharacters)
 {
-    for (unsigned codePage : {437u, 932u, 936u, 949u, 950u, 1250u, 1252u, 1258u, 20127u, 28591u, 54936u, 65001u})
+    for (unsigned codePage : {437u, 932u, 936u, 949u, 950u, 1250u, 1252u, 1258u, 20127u, 28591u, 65001u})
         EXPECT_TRUE(platform::IsCodePageAvailable(codePage)) << codePage;
 
     std::wstring text;
     ASSERT_TRUE(platform::CodePageToWide(1252, "\x80\xE9", text));
     EXPECT_EQ(text, L"\x20AC\xE9");
+}
+
+TEST(CodePage, Gb18030ReachesBeyondTheBmp)
+{
+#ifdef _WIN32
+    if (!platform::IsCodePageAvailable(54936))
+        GTEST_SKIP() << "this Windows (wine) has no GB18030 converter";
+#endif
+    std::wstring text;
     ASSERT_TRUE(platform::CodePageToWide(54936, "\x90\x30\x81\x30", text));
-    EXPECT_EQ(text, L"\x10000");
+    EXPECT_EQ(text, L"\U00010000");
 }
 
 TEST(CodePage, LongInputCrossesConverterBufferBoundaries)
@@ -88,7 +97,7 @@ TEST(CodePage, LongInputCrossesConverterBufferBoundaries)
 
 TEST(Utf8, RoundTripsEveryPlaneAndReplacesInvalidInput)
 {
-    const std::wstring text = L"a\xE9\x66F4\x1F600";
+    const std::wstring text = L"a\xE9\x66F4\U0001F600";
     const std::string bytes = platform::Utf8FromWide(text);
     EXPECT_EQ(bytes, "a\xC3\xA9\xE6\x9B\xB4\xF0\x9F\x98\x80");
     EXPECT_EQ(platform::WideFromUtf8(bytes), text);
@@ -119,6 +128,9 @@ TEST(Utf8, AsciiRunsOfAnyLengthAroundOtherCharacters)
 
 TEST(Ansi, CLocaleIsTreatedAsUtf8)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the ANSI code page is the system's there, whatever the C locale";
+#endif
     EXPECT_EQ(platform::WideFromAnsi("\xE6\x9B\xB4"), L"\x66F4");
     EXPECT_EQ(platform::AnsiFromWide(L"\x66F4"), "\xE6\x9B\xB4");
 }
