@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include "platform/common/utf8_lead.h"
 #include "platform/posix/iconv_text.h"
 
 #include <algorithm>
@@ -18,20 +19,6 @@ bool IsScalarValue(char32_t value)
     return value < 0xD800 || (value > 0xDFFF && value <= 0x10FFFF);
 }
 
-// Length of the sequence a lead byte opens, 0 for a byte that cannot lead.
-size_t SequenceLength(unsigned char lead)
-{
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
 constexpr char32_t kSmallestOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
 
 // Decodes the sequence at the start of bytes; sets length to the bytes it covers
@@ -40,7 +27,7 @@ char32_t DecodeOne(std::string_view bytes, size_t& length)
 {
     const auto lead = static_cast<unsigned char>(bytes[0]);
     length = 1;
-    const size_t needed = SequenceLength(lead);
+    const size_t needed = Utf8SequenceLength(lead);
     if (needed == 1)
         return lead;
     if (needed == 0 || bytes.size() < needed)

@@ -1,5 +1,7 @@
 #include "platform/win32/conversion.h"
 
+#include "platform/common/utf8_lead.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -22,25 +24,13 @@ bool Decode(unsigned codePage, std::string_view bytes, std::wstring& out)
     return true;
 }
 
-// The bytes a UTF-8 lead byte opens; 1 for a byte that cannot lead.
-std::size_t Utf8SequenceLength(unsigned char lead)
-{
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 1;
-}
-
 // The bytes of the character at the start of bytes: for UTF-8 what its lead byte
 // opens, for a double-byte code page a lead byte and the byte after it, else one byte.
 std::size_t CharacterLength(unsigned codePage, std::string_view bytes)
 {
     const auto lead = static_cast<unsigned char>(bytes[0]);
     if (codePage == CP_UTF8)
-        return std::min(Utf8SequenceLength(lead), bytes.size());
+        return std::min(std::max<std::size_t>(Utf8SequenceLength(lead), 1), bytes.size());
     return IsDBCSLeadByteEx(codePage, lead) && bytes.size() > 1 ? 2 : 1;
 }
 
