@@ -3,7 +3,8 @@
 # configurations, the sample client opens its real window "MOX Demo" (on Xvfb: wine
 # needs a display for top-level windows), and vexa.exe checkupdate, installed in a
 # client tree with a non-ASCII name, posts each result to it. A rewritten "vexa.xml"
-# is refused, and an updater started while another runs only says so.
+# is refused, HTTPS is trusted through "update-ca.pem", and an updater started while
+# another runs only says so.
 # Usage: check_mode.sh <linux-build-dir> <windows-build-dir>
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -17,8 +18,14 @@ wine="$root/scripts/wine-run.sh"
 export WINEPREFIX="$windows/wineprefix-check-mode"
 local_nginx_workspace vexa-check-mode
 client_pid="" display_pid="" first_pid="" silent_pid=""
+# The wine server of the prefix outlives its programs for a while, bound to the display
+# it started with: it ends before the display does, and one left by an earlier run
+# ends before this one starts.
+end_wine() { /usr/lib/wine/wineserver -k 2>/dev/null || true; }
 cleanup() {
-  for pid in $client_pid $first_pid $silent_pid $display_pid; do kill "$pid" 2>/dev/null || true; done
+  for pid in $client_pid $first_pid $silent_pid; do kill "$pid" 2>/dev/null || true; done
+  end_wine
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
   remove_local_nginx_workspace
 }
 trap cleanup EXIT
@@ -30,7 +37,8 @@ check() {  # check <what> <command...>
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-port=$(free_loopback_port 18300 18400)
+port=$(free_loopback_port 18300 18349)
+tls_port=$(free_loopback_port 18350 18399)
 config() {  # config <version> <minimum version> [self url]
   cat <<XML
 <vexa>
@@ -51,7 +59,16 @@ publish() {  # publish <version> <minimum version>: writes and signs the configu
 
 mkdir -p "$work/site/MOXUpdate/MOX" "$work/keys" "$work/run"
 "$linux/bin/vexa-sign" keygen "$work/keys" >/dev/null
-start_local_nginx "$work" "$port"
+# HTTPS: a certificate authority of the test's own, the server named "localhost".
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Check Mode Test CA" -keyout "$work/keys/ca.key" \
+  -out "$work/keys/ca.pem" -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Someone Else's CA" -keyout "$work/keys/other.key" \
+  -out "$work/keys/other-ca.pem" -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout "$work/keys/server.key" -out "$work/keys/server.csr" 2>/dev/null
+printf 'subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n' > "$work/keys/server.ext"
+openssl x509 -req -days 2 -in "$work/keys/server.csr" -CA "$work/keys/ca.pem" -CAkey "$work/keys/ca.key" -CAcreateserial \
+  -extfile "$work/keys/server.ext" -out "$work/keys/server.pem" 2>/dev/null
+start_local_nginx "$work" "$port" "server { listen 127.0.0.1:$tls_port ssl; ssl_certificate $work/keys/server.pem; ssl_certificate_key $work/keys/server.key; root $work/site; }"
 
 tree="$work/游戏 客户端"
 install_tree() {  # install_tree <folder> <self url>
@@ -63,14 +80,16 @@ install_tree() {  # install_tree <folder> <self url>
 }
 install_tree "$tree" ""
 
+end_wine
 Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" 2>/dev/null &
 display_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$work/display")"
 
 # The first program in a new prefix waits for the prefix to be made; later ones start in
-# a running wine server. The window then needs a moment to be there.
-"$wine" "$tree/mox.exe" -onlymain >/dev/null
+# a running wine server. The window then needs a moment to be there. The server and its
+# services outlive the program: they get no output of the test to hold open.
+"$wine" "$tree/mox.exe" -onlymain >/dev/null 2>&1
 "$wine" "$tree/mox.exe" --title "MOX Demo" --seconds 120 > "$work/client.out" 2>"$work/client.err" &
 client_pid=$!
 sleep 3
@@ -116,6 +135,22 @@ rm -f "$work/run/ui.jsonl"
 check "second instance ends at once (exit 0)" checkupdate "$tree"
 check "second instance refused through the named mutex" grep -q '已有vexa.exe进程在运行' "$work/run/ui.jsonl"
 check "nothing posted by the refused instance" test "$(wc -l < "$work/client.out")" -eq 4
+kill "$first_pid" 2>/dev/null || true
+
+# HTTPS through the system's TLS, trusted through the tree's "update-ca.pem": a server
+# whose authority is not in it is refused. A server named by its address (127.0.0.1 in
+# the certificate) is not matched by the system's name check under wine, so the server
+# is "localhost". (Without the file, wine's TLS takes any server: not checked here.)
+https_tree="$work/安全 tree"
+install_tree "$https_tree" "https://localhost:$tls_port/MOXUpdate"
+publish 1.1.0 1.0.0
+cp "$work/keys/other-ca.pem" "$https_tree/vexa/update-ca.pem"
+check "HTTPS from a server update-ca.pem does not vouch for (exit 0)" checkupdate "$https_tree"
+check "wparam 3 received" received 2 3
+cp "$work/keys/ca.pem" "$https_tree/vexa/update-ca.pem"
+check "HTTPS with update-ca.pem through Schannel (exit 0)" checkupdate "$https_tree"
+check "wparam 0 received" received 2 0
+
 
 echo "window received:"
 cat "$work/client.out"
