@@ -2,6 +2,8 @@
 
 #include "platform/win32/handle.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -13,6 +15,14 @@ std::wstring CommandLine(const std::wstring& file, const std::wstring& parameter
     if (!parameters.empty())
         line += L" " + parameters;
     return line;
+}
+
+// The program and the folder as the system writes paths: a started program reads its
+// current folder back and may not take '/' in it.
+std::wstring WithBackslashes(std::wstring path)
+{
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
 }
 
 bool Failed(DWORD error, std::wstring* failure)
@@ -32,13 +42,15 @@ bool ShellOpen(const std::wstring& file, const std::wstring& parameters, const s
 {
     if (file.find(L'"') != std::wstring::npos)
         return Failed(ERROR_INVALID_NAME, failure);
-    std::wstring commandLine = CommandLine(file, parameters);
+    const std::wstring program = WithBackslashes(file);
+    const std::wstring folder = WithBackslashes(workingFolder);
+    std::wstring commandLine = CommandLine(program, parameters);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_NEW_PROCESS_GROUP | CREATE_UNICODE_ENVIRONMENT, nullptr,
-                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started))
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &started))
         return Failed(GetLastError(), failure);
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
