@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include <sys/types.h>
+#include "platform/testing/child_process.h"
 
 namespace testing_support {
 
@@ -19,11 +19,6 @@ struct ChildOptions {
     // Written to the child's standard input, which is then closed.
     std::string input;
 };
-
-// The test's own environment with the extra entries added or replaced, as
-// "NAME=value" texts; and a null-terminated pointer array over texts, for exec.
-std::vector<std::string> MergedEnvironment(const std::vector<std::pair<std::string, std::string>>& extra);
-std::vector<char*> Pointers(std::vector<std::string>& texts);
 
 // A program started by a test, its standard output and error captured. The child
 // is killed and reaped when the object goes away.
@@ -39,7 +34,7 @@ public:
     bool Running();
     void Kill(int signal = 9);
 
-    pid_t Pid() const { return pid_; }
+    unsigned Pid() const { return child_.id; }
     // The exit code once ended normally; -1 while running or when killed by a signal.
     int ExitCode() const { return exitCode_; }
     // The signal that ended the child, 0 if none.
@@ -51,9 +46,9 @@ public:
 
 private:
     void Reap(bool block);
-    void ReadOutput(int outFd, int errFd);
+    void ReadOutput();
 
-    pid_t pid_ = -1;
+    platform::testing::ChildHandles child_;
     int exitCode_ = -1;
     int termSignal_ = 0;
     bool ended_ = false;

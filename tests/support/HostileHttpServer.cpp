@@ -1,38 +1,22 @@
 #include "tests/support/HostileHttpServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
 namespace testing_support {
 
+using namespace platform::testing;
+
 namespace {
 
-bool SendAll(int connection, const std::string& bytes)
-{
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // The request head, up to the empty line; empty when the client went away first.
-std::string ReadHead(int connection)
+std::string ReadHead(SocketHandle connection)
 {
     std::string head;
     char buffer[1024];
     while (head.find("\r\n\r\n") == std::string::npos) {
-        const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
+        const auto n = ReceiveBytes(connection, buffer, sizeof buffer);
         if (n <= 0)
             return {};
         head.append(buffer, static_cast<std::size_t>(n));
@@ -52,7 +36,7 @@ std::string HeaderValue(const std::string& head, const std::string& name)
 
 // The body of a whole answer, in pieces when asked to; the other kinds send
 // theirs (or none) after the head.
-bool SendBody(int connection, const HostileReply& reply)
+bool SendBody(SocketHandle connection, const HostileReply& reply)
 {
     if (reply.mode != HostileReply::Body::Whole && reply.mode != HostileReply::Body::CutShort)
         return true;
@@ -79,14 +63,9 @@ HostileHttpServer::~HostileHttpServer()
 {
     stopping_ = true;
     // A connection of our own wakes the blocked accept.
-    const int wake = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port_.Number());
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connect(wake, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    const SocketHandle wake = ConnectLoopback(port_.Number());
     thread_.join();
-    close(wake);
+    CloseSocket(wake);
 }
 
 std::string HostileHttpServer::BaseUrl() const
@@ -118,16 +97,16 @@ HostileReply HostileHttpServer::ReplyFor(const std::string& path) const
 void HostileHttpServer::Serve()
 {
     while (!stopping_) {
-        const int connection = port_.Accept();
-        if (connection < 0)
+        const SocketHandle connection = port_.Accept();
+        if (connection == kNoSocket)
             continue;
         if (!stopping_)
             Handle(connection);
-        close(connection);
+        CloseSocket(connection);
     }
 }
 
-void HostileHttpServer::Handle(int connection)
+void HostileHttpServer::Handle(SocketHandle connection)
 {
     const std::string head = ReadHead(connection);
     if (head.empty())
@@ -161,9 +140,8 @@ void HostileHttpServer::Handle(int connection)
 
     if (reply.mode == HostileReply::Body::Stall) {
         while (!stopping_) {
-            pollfd wait{connection, POLLIN, 0};
             // Ends early when the client gives up and closes.
-            if (poll(&wait, 1, 50) > 0)
+            if (WaitReadable(connection, 50))
                 return;
         }
     }

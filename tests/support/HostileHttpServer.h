@@ -48,7 +48,7 @@ public:
 
 private:
     void Serve();
-    void Handle(int connection);
+    void Handle(platform::testing::SocketHandle connection);
     HostileReply ReplyFor(const std::string& path) const;
 
     LoopbackPort port_;

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/testing/loopback_socket.h"
+
 namespace testing_support {
 
 // A TCP port on 127.0.0.1 owned by a test: listening, or only bound so that
@@ -13,12 +15,12 @@ public:
     LoopbackPort& operator=(const LoopbackPort&) = delete;
 
     std::uint16_t Number() const { return number_; }
-    // The descriptor of the next connection, -1 on an error or when none came in time
-    // (timeoutMs < 0 waits without limit).
-    int Accept(int timeoutMs = -1);
+    // The socket of the next connection, kNoSocket on an error or when none came in
+    // time (timeoutMs < 0 waits without limit).
+    platform::testing::SocketHandle Accept(int timeoutMs = -1);
 
 private:
-    int descriptor_ = -1;
+    platform::testing::SocketHandle socket_ = platform::testing::kNoSocket;
     std::uint16_t number_ = 0;
 };
 

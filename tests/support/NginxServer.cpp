@@ -1,13 +1,9 @@
 #include "tests/support/NginxServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "platform/testing/loopback_socket.h"
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -17,38 +13,25 @@ namespace testing_support {
 
 namespace {
 
-sockaddr_in Loopback(int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 bool Accepts(int port)
 {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback(port);
-    const bool accepted = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(probe);
-    return accepted;
+    const auto probe = platform::testing::ConnectLoopback(static_cast<std::uint16_t>(port));
+    platform::testing::CloseSocket(probe);
+    return probe != platform::testing::kNoSocket;
 }
 
 // Sends one HTTP request and reads the answer to its end.
 void Fetch(int port, const std::string& path)
 {
-    const int client = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback(port);
-    if (connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
-        if (send(client, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-            char buffer[4096];
-            while (recv(client, buffer, sizeof buffer, 0) > 0) {
-            }
+    const auto client = platform::testing::ConnectLoopback(static_cast<std::uint16_t>(port));
+    if (client == platform::testing::kNoSocket)
+        return;
+    if (platform::testing::SendAll(client, "GET " + path + " HTTP/1.0\r\n\r\n")) {
+        char buffer[4096];
+        while (platform::testing::ReceiveBytes(client, buffer, sizeof buffer) > 0) {
         }
     }
-    close(client);
+    platform::testing::CloseSocket(client);
 }
 
 std::string ReadWhole(const std::filesystem::path& path)
@@ -65,16 +48,12 @@ const std::string kBarrierPath = "/.access-log-barrier";
 
 int FreeLoopbackPort()
 {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback(0);
-    socklen_t length = sizeof address;
-    if (bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(probe);
+    std::uint16_t port = 0;
+    const auto probe = platform::testing::OpenLoopbackPort(false, 0, port);
+    if (probe == platform::testing::kNoSocket)
         throw std::runtime_error("no free loopback port");
-    }
-    close(probe);
-    return ntohs(address.sin_port);
+    platform::testing::CloseSocket(probe);
+    return port;
 }
 
 NginxServer::NginxServer(std::optional<TlsFiles> tls, std::optional<Throttle> throttle, std::vector<Redirect> redirects)
@@ -100,14 +79,9 @@ void NginxServer::Start()
     const std::string prefix = dir_.Path().string() + "/";
     const std::string config = (dir_.Path() / "nginx.conf").string();
     const std::string errorLog = (dir_.Path() / "error.log").string();
-    pid_ = fork();
-    if (pid_ == 0) {
-        execl("/usr/sbin/nginx", "nginx", "-p", prefix.c_str(), "-c", config.c_str(), "-e", errorLog.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (pid_ < 0)
-        throw std::runtime_error("cannot start nginx");
+    ChildOptions options;
+    options.arguments = {"-p", prefix, "-c", config, "-e", errorLog};
+    nginx_ = std::make_unique<ChildProcess>("/usr/sbin/nginx", options);
     try {
         WaitUntilListening();
     } catch (...) {
@@ -123,12 +97,11 @@ NginxServer::~NginxServer()
 
 void NginxServer::Stop()
 {
-    if (pid_ <= 0)
+    if (!nginx_)
         return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
+    nginx_->Kill(SIGTERM);
+    nginx_->Wait();
+    nginx_.reset();
 }
 
 std::string NginxServer::BaseUrl() const
@@ -210,7 +183,7 @@ void NginxServer::WriteConfig() const
 // cannot bind it and exits.
 bool NginxServer::WritesItsPid() const
 {
-    return ReadWhole(dir_.Path() / "nginx.pid") == std::to_string(pid_) + "\n";
+    return ReadWhole(dir_.Path() / "nginx.pid") == std::to_string(nginx_->Pid()) + "\n";
 }
 
 void NginxServer::WaitUntilListening()
@@ -219,9 +192,8 @@ void NginxServer::WaitUntilListening()
     while (std::chrono::steady_clock::now() < deadline) {
         if (WritesItsPid() && Accepts(port_))
             return;
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
+        if (!nginx_->Running()) {
+            nginx_.reset();
             throw std::runtime_error("nginx exited at start-up: see " + (dir_.Path() / "error.log").string());
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -1,8 +1,10 @@
 #pragma once
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,7 +66,7 @@ private:
     std::optional<Throttle> throttle_;
     std::vector<Redirect> redirects_;
     int port_ = 0;
-    int pid_ = -1;
+    std::unique_ptr<ChildProcess> nginx_;
 };
 
 // A loopback port that nothing listens on at the moment of the call.

@@ -1,12 +1,11 @@
 #include "tests/support/TcpPeer.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
 
 namespace testing_support {
+
+using namespace platform::testing;
 
 namespace {
 
@@ -28,19 +27,12 @@ bool TcpPeer::Accept(int timeoutMs)
 {
     Close();
     connection_ = port_.Accept(timeoutMs);
-    return connection_ >= 0;
+    return connection_ != kNoSocket;
 }
 
 bool TcpPeer::Write(const std::string& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto written = send(connection_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (written <= 0)
-            return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
+    return SendAll(connection_, bytes);
 }
 
 std::string TcpPeer::Read(std::size_t count, int timeoutMs)
@@ -49,10 +41,9 @@ std::string TcpPeer::Read(std::size_t count, int timeoutMs)
     std::string bytes;
     char chunk[4096];
     while (bytes.size() < count) {
-        pollfd waiting{connection_, POLLIN, 0};
-        if (poll(&waiting, 1, Remaining(deadline)) != 1)
+        if (!WaitReadable(connection_, Remaining(deadline)))
             break;
-        const auto got = recv(connection_, chunk, std::min(sizeof chunk, count - bytes.size()), 0);
+        const auto got = ReceiveBytes(connection_, chunk, std::min(sizeof chunk, count - bytes.size()));
         if (got <= 0)
             break;
         bytes.append(chunk, static_cast<std::size_t>(got));
@@ -65,10 +56,9 @@ bool TcpPeer::WaitForClose(int timeoutMs)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     char chunk[4096];
     while (true) {
-        pollfd waiting{connection_, POLLIN, 0};
-        if (poll(&waiting, 1, Remaining(deadline)) != 1)
+        if (!WaitReadable(connection_, Remaining(deadline)))
             return false;
-        const auto got = recv(connection_, chunk, sizeof chunk, 0);
+        const auto got = ReceiveBytes(connection_, chunk, sizeof chunk);
         if (got <= 0)
             return true;
     }
@@ -76,9 +66,8 @@ bool TcpPeer::WaitForClose(int timeoutMs)
 
 void TcpPeer::Close()
 {
-    if (connection_ >= 0)
-        close(connection_);
-    connection_ = -1;
+    CloseSocket(connection_);
+    connection_ = kNoSocket;
 }
 
 }  // namespace testing_support

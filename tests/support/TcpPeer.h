@@ -26,7 +26,7 @@ public:
 
 private:
     LoopbackPort port_;
-    int connection_ = -1;
+    platform::testing::SocketHandle connection_ = platform::testing::kNoSocket;
 };
 
 }  // namespace testing_support

@@ -5,14 +5,13 @@
 // 127.0.0.1:<port> in main-thread mode: sends a chat line and a position, and prints every
 // event until both come back.
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/program_entry.h"
 #include "cquill.h"
+#include "platform/testing/loaded_module.h"
 
 namespace {
 
@@ -61,9 +60,9 @@ void Check(bool passed, const char* what)
 }
 
 template <class Function>
-Function Bind(void* library, const char* name)
+Function Bind(const platform::testing::CLoadedModule& library, const char* name)
 {
-    return reinterpret_cast<Function>(dlsym(library, name));
+    return reinterpret_cast<Function>(library.Symbol(name));
 }
 
 void CheckFieldFraming()
@@ -145,7 +144,7 @@ public:
     int status = 0;
 };
 
-void ExchangeWithServer(void* library, unsigned short port)
+void ExchangeWithServer(const platform::testing::CLoadedModule& library, unsigned short port)
 {
     const auto create = Bind<CreateNetworkInterfaceFunction>(library, "CreateNetworkInterface");
     const auto release = Bind<ReleaseNetworkInterfaceFunction>(library, "ReleaseNetworkInterface");
@@ -191,9 +190,9 @@ int ProgramMain(int argc, char** argv)
         std::fprintf(stderr, "usage: cquill-test-client <libcquill.so> [<port>]\n");
         return 2;
     }
-    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "%s\n", dlerror());
+    const platform::testing::CLoadedModule library(argv[1]);
+    if (!library.Loaded()) {
+        std::fprintf(stderr, "%s\n", library.Failure().c_str());
         return 2;
     }
     const auto getVersion = Bind<GetNetworkDLLVersionFunction>(library, "GetNetworkDLLVersion");
@@ -212,6 +211,5 @@ int ProgramMain(int argc, char** argv)
     if (argc == 3)
         ExchangeWithServer(library, static_cast<unsigned short>(std::atoi(argv[2])));
 
-    dlclose(library);
     return failures == 0 ? 0 : 1;
 }

@@ -1,10 +1,9 @@
-// The exported lookup interface, bound by name from libcquill.so as the client does.
+// The exported lookup interface, bound by name from the library as the client does.
 // No endpoint is configured beside this program, so these lookups never connect.
 #include "cquill.h"
+#include "platform/testing/loaded_module.h"
 
 #include <gtest/gtest.h>
-
-#include <dlfcn.h>
 
 #include <chrono>
 
@@ -14,19 +13,13 @@ class Exports : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        library_ = dlopen(CQUILL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library_, nullptr) << dlerror();
-        create_ = reinterpret_cast<CreateISdrFunction>(dlsym(library_, "CreateISdr"));
+        ASSERT_TRUE(library_.Loaded()) << library_.Failure();
+        create_ = reinterpret_cast<CreateISdrFunction>(library_.Symbol("CreateISdr"));
         ASSERT_NE(create_, nullptr);
-        ASSERT_NE(dlsym(library_, "InitialSDR"), nullptr);
-    }
-    void TearDown() override
-    {
-        if (library_)
-            dlclose(library_);
+        ASSERT_NE(library_.Symbol("InitialSDR"), nullptr);
     }
 
-    void* library_ = nullptr;
+    platform::testing::CLoadedModule library_{CQUILL_LIBRARY};
     CreateISdrFunction create_ = nullptr;
 };
 

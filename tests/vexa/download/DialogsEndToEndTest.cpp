@@ -1,7 +1,7 @@
+#include "platform/testing/terminal_process.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/DesktopSession.h"
-#include "tests/support/TerminalProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing_support::ChildOptions;
 using testing_support::ChildProcess;
-using testing_support::TerminalProcess;
+using platform::testing::CTerminalProcess;
 
 const std::string kProbe = std::string(TEST_BIN_DIR) + "/vexa-dialog-probe";
 
@@ -25,7 +25,7 @@ const std::vector<std::pair<std::string, std::string>> kConsole = {{"VEXA_UI", "
 
 TEST(ConsoleDialogs, AtATerminalTheDialogIsDrawnAndRedrawnInPlace)
 {
-    TerminalProcess probe(kProbe, {"single", "100", "10", "20"}, kConsole);
+    CTerminalProcess probe(kProbe, {"single", "100", "10", "20"}, kConsole);
     ASSERT_TRUE(probe.Wait());
     EXPECT_EQ(probe.ExitCode(), 0);
     const std::string& output = probe.Output();
@@ -38,7 +38,7 @@ TEST(ConsoleDialogs, AtATerminalTheDialogIsDrawnAndRedrawnInPlace)
 
 TEST(ConsoleDialogs, CtrlCAsksFirstAndYesCancels)
 {
-    TerminalProcess probe(kProbe, {"single", "1000", "1", "20"}, kConsole);
+    CTerminalProcess probe(kProbe, {"single", "1000", "1", "20"}, kConsole);
     ASSERT_TRUE(probe.WaitForOutput("== 下载文件 =="));
     probe.Type("\x03");
     ASSERT_TRUE(probe.WaitForOutput("[下载提示] 是否终止下载更新")) << probe.Output();
@@ -51,7 +51,7 @@ TEST(ConsoleDialogs, CtrlCAsksFirstAndYesCancels)
 
 TEST(ConsoleDialogs, NoAnswerToTheQuestionGoesOn)
 {
-    TerminalProcess probe(kProbe, {"single", "100", "2", "40"}, kConsole);
+    CTerminalProcess probe(kProbe, {"single", "100", "2", "40"}, kConsole);
     ASSERT_TRUE(probe.WaitForOutput("== 下载文件 =="));
     probe.Type("\x03");
     ASSERT_TRUE(probe.WaitForOutput("[y/n] ")) << probe.Output();
@@ -66,7 +66,7 @@ TEST(ConsoleDialogs, NoAnswerToTheQuestionGoesOn)
 
 TEST(ConsoleDialogs, CtrlCWithoutADialogEndsTheProgram)
 {
-    TerminalProcess probe(kProbe, {"idle", "20000"}, kConsole);
+    CTerminalProcess probe(kProbe, {"idle", "20000"}, kConsole);
     std::this_thread::sleep_for(500ms);
     probe.Type("\x03");
     ASSERT_TRUE(probe.Wait(5s));

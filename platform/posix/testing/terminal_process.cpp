@@ -1,6 +1,6 @@
-#include "tests/support/TerminalProcess.h"
+#include "platform/testing/terminal_process.h"
 
-#include "tests/support/ChildProcess.h"
+#include "platform/testing/child_process.h"
 
 #include <pty.h>
 #include <poll.h>
@@ -12,11 +12,23 @@
 #include <stdexcept>
 #include <thread>
 
-namespace testing_support {
+namespace platform::testing {
+namespace {
 
 using Clock = std::chrono::steady_clock;
 
-TerminalProcess::TerminalProcess(const std::string& program, const std::vector<std::string>& arguments,
+std::vector<char*> Pointers(std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (auto& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+CTerminalProcess::CTerminalProcess(const std::string& program, const std::vector<std::string>& arguments,
                                  const std::vector<std::pair<std::string, std::string>>& environment)
 {
     std::vector<std::string> argvTexts{program};
@@ -38,7 +50,7 @@ TerminalProcess::TerminalProcess(const std::string& program, const std::vector<s
     }
 }
 
-TerminalProcess::~TerminalProcess()
+CTerminalProcess::~CTerminalProcess()
 {
     if (!ended_) {
         kill(pid_, SIGKILL);
@@ -47,13 +59,13 @@ TerminalProcess::~TerminalProcess()
     close(master_);
 }
 
-void TerminalProcess::Type(const std::string& text)
+void CTerminalProcess::Type(const std::string& text)
 {
     if (write(master_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
         throw std::runtime_error("typing into the terminal failed");
 }
 
-bool TerminalProcess::WaitForOutput(const std::string& text, std::size_t from, std::chrono::milliseconds timeout)
+bool CTerminalProcess::WaitForOutput(const std::string& text, std::size_t from, std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
     while (output_.find(text, from) == std::string::npos) {
@@ -64,7 +76,7 @@ bool TerminalProcess::WaitForOutput(const std::string& text, std::size_t from, s
     return true;
 }
 
-bool TerminalProcess::Wait(std::chrono::milliseconds timeout)
+bool CTerminalProcess::Wait(std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline) {
@@ -80,7 +92,7 @@ bool TerminalProcess::Wait(std::chrono::milliseconds timeout)
     return false;
 }
 
-int TerminalProcess::Read(std::chrono::milliseconds timeout)
+int CTerminalProcess::Read(std::chrono::milliseconds timeout)
 {
     pollfd wait{master_, POLLIN, 0};
     const int ready = poll(&wait, 1, static_cast<int>(timeout.count()));
@@ -94,7 +106,7 @@ int TerminalProcess::Read(std::chrono::milliseconds timeout)
     return static_cast<int>(count);
 }
 
-bool TerminalProcess::Reap()
+bool CTerminalProcess::Reap()
 {
     if (ended_)
         return true;
@@ -109,4 +121,4 @@ bool TerminalProcess::Reap()
     return true;
 }
 
-}  // namespace testing_support
+}  // namespace platform::testing

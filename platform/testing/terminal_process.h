@@ -4,20 +4,19 @@
 #include <utility>
 #include <vector>
 
-#include <sys/types.h>
-
-namespace testing_support {
+namespace platform::testing {
 
 // A program started on a pseudo-terminal of its own, as a person at a terminal runs
 // it: standard input, output and error are the terminal, and Ctrl+C typed into it
 // reaches the program as SIGINT. The child is killed and reaped when the object goes.
-class TerminalProcess {
+// POSIX only: Windows consoles have no such terminal to type into.
+class CTerminalProcess {
 public:
-    TerminalProcess(const std::string& program, const std::vector<std::string>& arguments,
+    CTerminalProcess(const std::string& program, const std::vector<std::string>& arguments,
                     const std::vector<std::pair<std::string, std::string>>& environment = {});
-    ~TerminalProcess();
-    TerminalProcess(const TerminalProcess&) = delete;
-    TerminalProcess& operator=(const TerminalProcess&) = delete;
+    ~CTerminalProcess();
+    CTerminalProcess(const CTerminalProcess&) = delete;
+    CTerminalProcess& operator=(const CTerminalProcess&) = delete;
 
     // Types text into the terminal ("\x03" is Ctrl+C).
     void Type(const std::string& text);
@@ -37,7 +36,7 @@ private:
     int Read(std::chrono::milliseconds timeout);
     bool Reap();
 
-    pid_t pid_ = -1;
+    int pid_ = -1;
     int master_ = -1;
     std::string output_;
     bool ended_ = false;
@@ -45,4 +44,4 @@ private:
     int termSignal_ = 0;
 };
 
-}  // namespace testing_support
+}  // namespace platform::testing
