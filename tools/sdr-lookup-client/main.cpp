@@ -13,8 +13,7 @@
 // "descriptors BEFORE AFTER" (open descriptors before the first and after the last).
 #include "platform/program_entry.h"
 #include "cquill.h"
-
-#include <dlfcn.h>
+#include "platform/testing/loaded_module.h"
 
 #include <atomic>
 #include <chrono>
@@ -129,13 +128,13 @@ int ProgramMain(int argc, char** argv)
         else if (argument == "--parallel" && i + 1 < argc)
             options.parallel = std::atoi(argv[++i]);
     }
-    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "%s\n", dlerror());
+    const platform::testing::CLoadedModule library(argv[1]);
+    if (!library.Loaded()) {
+        std::fprintf(stderr, "%s\n", library.Failure().c_str());
         return 1;
     }
-    const auto initial = reinterpret_cast<InitialSDRFunction>(dlsym(library, "InitialSDR"));
-    const auto create = reinterpret_cast<CreateISdrFunction>(dlsym(library, "CreateISdr"));
+    const auto initial = reinterpret_cast<InitialSDRFunction>(library.Symbol("InitialSDR"));
+    const auto create = reinterpret_cast<CreateISdrFunction>(library.Symbol("CreateISdr"));
     if (!initial || !create)
         return 1;
     if (options.initial)
@@ -145,6 +144,5 @@ int ProgramMain(int argc, char** argv)
     else
         RunOne(create, options);
     std::fflush(stdout);
-    dlclose(library);
     return 0;
 }
