@@ -13,8 +13,9 @@ constexpr PipeHandle kNoPipe = -1;
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// The test's own environment with the extra entries added or replaced, as
-// "NAME=value" texts (UTF-8).
+// The test's own environment as "NAME=value" texts (UTF-8).
+std::vector<std::string> OwnEnvironment();
+// The same with the extra entries added or replaced, sorted by name.
 std::vector<std::string> MergedEnvironment(const Environment& extra);
 
 struct ChildStart {

@@ -13,7 +13,7 @@ namespace platform::testing {
 class CTerminalProcess {
 public:
     CTerminalProcess(const std::string& program, const std::vector<std::string>& arguments,
-                    const std::vector<std::pair<std::string, std::string>>& environment = {});
+                     const std::vector<std::pair<std::string, std::string>>& environment = {});
     ~CTerminalProcess();
     CTerminalProcess(const CTerminalProcess&) = delete;
     CTerminalProcess& operator=(const CTerminalProcess&) = delete;

@@ -1,9 +1,10 @@
 #include "platform/testing/child_process.h"
 
+#include "platform/posix/testing/argument_pointers.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <map>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,15 +13,6 @@ extern char** environ;
 
 namespace platform::testing {
 namespace {
-
-std::vector<char*> Pointers(std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (auto& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 bool MakePipe(int fds[2])
 {
@@ -41,21 +33,12 @@ bool MakePipe(int fds[2])
 
 }  // namespace
 
-std::vector<std::string> MergedEnvironment(const Environment& extra)
+std::vector<std::string> OwnEnvironment()
 {
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string text = *entry;
-        const auto equals = text.find('=');
-        if (equals != std::string::npos)
-            merged[text.substr(0, equals)] = text.substr(equals + 1);
-    }
-    for (const auto& [name, value] : extra)
-        merged[name] = value;
-    std::vector<std::string> result;
-    for (const auto& [name, value] : merged)
-        result.push_back(name + "=" + value);
-    return result;
+    std::vector<std::string> texts;
+    for (char** entry = environ; *entry; ++entry)
+        texts.emplace_back(*entry);
+    return texts;
 }
 
 bool StartChild(const ChildStart& start, ChildHandles& child)
@@ -63,8 +46,8 @@ bool StartChild(const ChildStart& start, ChildHandles& child)
     std::vector<std::string> argvTexts{start.program};
     argvTexts.insert(argvTexts.end(), start.arguments.begin(), start.arguments.end());
     std::vector<std::string> envTexts = MergedEnvironment(start.environment);
-    const std::vector<char*> argv = Pointers(argvTexts);
-    const std::vector<char*> envp = Pointers(envTexts);
+    const std::vector<char*> argv = ArgumentPointers(argvTexts);
+    const std::vector<char*> envp = ArgumentPointers(envTexts);
 
     int in[2], out[2], err[2];
     if (!MakePipe(in) || !MakePipe(out) || !MakePipe(err))

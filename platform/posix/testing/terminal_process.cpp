@@ -1,5 +1,6 @@
 #include "platform/testing/terminal_process.h"
 
+#include "platform/posix/testing/argument_pointers.h"
 #include "platform/testing/child_process.h"
 
 #include <pty.h>
@@ -17,25 +18,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<char*> Pointers(std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (auto& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 }  // namespace
 
 CTerminalProcess::CTerminalProcess(const std::string& program, const std::vector<std::string>& arguments,
-                                 const std::vector<std::pair<std::string, std::string>>& environment)
+                                   const std::vector<std::pair<std::string, std::string>>& environment)
 {
     std::vector<std::string> argvTexts{program};
     argvTexts.insert(argvTexts.end(), arguments.begin(), arguments.end());
     std::vector<std::string> envTexts = MergedEnvironment(environment);
-    const std::vector<char*> argv = Pointers(argvTexts);
-    const std::vector<char*> envp = Pointers(envTexts);
+    const std::vector<char*> argv = ArgumentPointers(argvTexts);
+    const std::vector<char*> envp = ArgumentPointers(envTexts);
     winsize size{};
     size.ws_row = 24;
     size.ws_col = 100;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
 #include <thread>
 
 namespace platform::testing {
@@ -74,24 +73,14 @@ std::intptr_t AsValue(HANDLE handle)
 
 }  // namespace
 
-std::vector<std::string> MergedEnvironment(const Environment& extra)
+std::vector<std::string> OwnEnvironment()
 {
-    std::map<std::string, std::string> merged;
+    std::vector<std::string> texts;
     wchar_t* strings = GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; entry && *entry; entry += wcslen(entry) + 1) {
-        const std::string text = Utf8FromWide(entry);
-        // Entries such as "=C:=C:\..." name a drive's folder; their name starts at 1.
-        const auto equals = text.find('=', 1);
-        if (equals != std::string::npos)
-            merged[text.substr(0, equals)] = text.substr(equals + 1);
-    }
+    for (const wchar_t* entry = strings; entry && *entry; entry += wcslen(entry) + 1)
+        texts.push_back(Utf8FromWide(entry));
     FreeEnvironmentStringsW(strings);
-    for (const auto& [name, value] : extra)
-        merged[name] = value;
-    std::vector<std::string> result;
-    for (const auto& [name, value] : merged)
-        result.push_back(name + "=" + value);
-    return result;
+    return texts;
 }
 
 bool StartChild(const ChildStart& start, ChildHandles& child)
