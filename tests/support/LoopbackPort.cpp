@@ -5,8 +5,8 @@
 namespace testing_support {
 
 LoopbackPort::LoopbackPort(bool listening, int backlog)
-    : socket_(platform::testing::OpenLoopbackPort(listening, backlog, number_))
 {
+    socket_ = platform::testing::OpenLoopbackPort(listening, backlog, number_);
     if (socket_ == platform::testing::kNoSocket)
         throw std::runtime_error("cannot open a loopback port");
 }
