@@ -31,9 +31,17 @@ std::wstring QuotedArgument(const std::wstring& argument)
     return quoted + L"\"";
 }
 
+// A started program reads its folder back and may not take '/' for a separator.
+std::wstring WindowsPath(const std::string& path)
+{
+    std::wstring wide = WideFromUtf8(path);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return wide;
+}
+
 std::wstring CommandLine(const ChildStart& start)
 {
-    std::wstring line = QuotedArgument(WideFromUtf8(start.program));
+    std::wstring line = QuotedArgument(WindowsPath(start.program));
     for (const std::string& argument : start.arguments)
         line += L" " + QuotedArgument(WideFromUtf8(argument));
     return line;
@@ -96,7 +104,7 @@ bool StartChild(const ChildStart& start, ChildHandles& child)
     startup.hStdError = errWrite;
     std::wstring commandLine = CommandLine(start);
     std::wstring environment = EnvironmentBlock(start.environment);
-    const std::wstring folder = WideFromUtf8(start.workingFolder);
+    const std::wstring folder = WindowsPath(start.workingFolder);
     PROCESS_INFORMATION process{};
     const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
                                         CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
