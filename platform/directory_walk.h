@@ -25,18 +25,22 @@ class CDirectoryWalk {
 public:
     enum class EnterResult { Entered, Loop, Failed };
 
-    // Lists folder's entries, "." and ".." left out, in the order the file system
-    // returns them. Every Entered is matched by one Leave.
+    // Lists folder's entries, "." and ".." left out, in code point order of their names:
+    // file systems return them in orders of their own, and a publisher's list must come
+    // out the same wherever it is made. Every Entered is matched by one Leave.
     EnterResult Enter(const std::wstring& folder, std::vector<FolderEntry>& entries);
     void Leave();
     // The system error code of the last Enter that failed.
     int LastError() const { return lastError_; }
 
 private:
+    using Identity = std::pair<std::uint64_t, std::uint64_t>;
+
     EnterResult Fail(int error);
+    EnterResult Entered(const Identity& folder, std::vector<FolderEntry>& entries);
 
     int lastError_ = 0;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> entered_;  // device, inode
+    std::vector<Identity> entered_;  // device and inode, or volume and file index
 };
 
 }  // namespace platform

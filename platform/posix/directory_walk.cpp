@@ -65,7 +65,7 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
         close(descriptor);
         return Fail(error);
     }
-    const std::pair<std::uint64_t, std::uint64_t> identity(status.st_dev, status.st_ino);
+    const Identity identity(status.st_dev, status.st_ino);
     if (std::find(entered_.begin(), entered_.end(), identity) != entered_.end()) {
         close(descriptor);
         return EnterResult::Loop;
@@ -90,8 +90,7 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
         entries.clear();
         return Fail(error);
     }
-    entered_.push_back(identity);
-    return EnterResult::Entered;
+    return Entered(identity, entries);
 }
 
 }  // namespace platform

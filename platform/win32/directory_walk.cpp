@@ -42,7 +42,7 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
         return Fail(static_cast<int>(GetLastError()));
     if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(ERROR_DIRECTORY);
-    const std::pair<std::uint64_t, std::uint64_t> identity(
+    const Identity identity(
         information.dwVolumeSerialNumber,
         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow);
     if (std::find(entered_.begin(), entered_.end(), identity) != entered_.end())
@@ -62,8 +62,7 @@ CDirectoryWalk::EnterResult CDirectoryWalk::Enter(const std::wstring& folder, st
         entries.clear();
         return Fail(static_cast<int>(error));
     }
-    entered_.push_back(identity);
-    return EnterResult::Entered;
+    return Entered(identity, entries);
 }
 
 }  // namespace platform

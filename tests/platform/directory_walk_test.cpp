@@ -99,3 +99,19 @@ TEST(DirectoryWalk, TellsWhetherANameIsSpelledExactly)
     for (const FolderEntry& entry : entries)
         EXPECT_EQ(entry.exactName, entry.name == L"\u6E38\u620F.pak") << entry.name.size();
 }
+
+TEST(DirectoryWalk, ListsNamesInCodePointOrderWhateverTheFileSystemReturns)
+{
+    // U+FF01 before U+1F600 also where names are UTF-16, whose surrogates are lower units.
+    const std::vector<std::string> sorted = {"C", "a", "b", "\xC3\xA9", "\xEF\xBC\x81", "\xF0\x9F\x98\x80"};
+    testing_support::TempDir dir;
+    for (auto name = sorted.rbegin(); name != sorted.rend(); ++name)
+        std::ofstream(dir.Path() / *name) << "x";
+    CDirectoryWalk walk;
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(walk.Enter(testing_support::WidePath(dir.Path()), entries), CDirectoryWalk::EnterResult::Entered);
+    std::vector<std::wstring> names;
+    for (const FolderEntry& entry : entries)
+        names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"C", L"a", L"b", L"\u00E9", L"\uFF01", L"\U0001F600"}));
+}
