@@ -1,15 +1,8 @@
 # The Windows dependencies are static libraries (scripts/windows-deps.sh), so the
 # programs and cquill.dll need no DLL of theirs. Their headers must then not declare
-# DLL imports, and what they need from Windows (their pkg-config files' private
-# libraries) links in with them.
-set(SODIUM_STATIC_DEFINITION SODIUM_STATIC)
-set(LOG4CPLUS_STATIC_DEFINITION LOG4CPLUS_STATIC)
-foreach(dependency LOG4CPLUS SODIUM ZSTD)
-  set(private_libraries ${${dependency}_STATIC_LIBRARIES})
-  list(REMOVE_ITEM private_libraries ${${dependency}_LIBRARIES})
-  set_property(TARGET PkgConfig::${dependency} APPEND PROPERTY INTERFACE_LINK_LIBRARIES ${private_libraries})
-  if(${dependency}_STATIC_DEFINITION)
-    set_property(TARGET PkgConfig::${dependency} APPEND PROPERTY
-      INTERFACE_COMPILE_DEFINITIONS ${${dependency}_STATIC_DEFINITION})
-  endif()
-endforeach()
+# DLL imports, and the Windows libraries they call link in with them (their pkg-config
+# files do not name them; libcurl's CMake package does so itself).
+set_property(TARGET PkgConfig::SODIUM APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC)
+set_property(TARGET PkgConfig::SODIUM APPEND PROPERTY INTERFACE_LINK_LIBRARIES advapi32)
+set_property(TARGET PkgConfig::LOG4CPLUS APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS LOG4CPLUS_STATIC)
+set_property(TARGET PkgConfig::LOG4CPLUS APPEND PROPERTY INTERFACE_LINK_LIBRARIES ws2_32 advapi32)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the project for 64-bit Windows into build/windows (programs and cquill.dll
-# in build/windows/bin) and runs its tests under wine64 through CTest. Installs what is
-# missing from Debian's packages and builds the dependencies from Debian's sources once
-# (scripts/windows-deps.sh; the prefix is $VEXA_WINDOWS_DEPS, default
-# build/windows-deps). Exits non-zero on the first failure.
+# in build/windows/bin) and runs its tests under wine64: the unit tests through CTest,
+# then the end-to-end scripts tests/windows/*.sh, which meet Linux-side programs from
+# build/release. Installs what is missing from Debian's packages and builds the
+# dependencies from Debian's sources once (scripts/windows-deps.sh; the prefix is
+# $VEXA_WINDOWS_DEPS, default build/windows-deps). Exits non-zero on a failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -19,4 +20,24 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$build" -j "$jobs"
 
 echo "=== windows tests"
+# The wine prefix is made before the tests, not inside the first one's time limit.
+WINEPREFIX="$build/wineprefix" "$root/scripts/wine-run.sh" cmd /c exit
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+# The end-to-end tests run Windows programs against Linux-side servers and clients.
+"$root/scripts/install-deps.sh"
+linux_build=$root/build/release
+[ -e "$linux_build/CMakeCache.txt" ] ||
+  cmake -S "$root" -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$linux_build" -j "$jobs" --target vexa vexa-sign cquill-test-server sdr-test-server mox-sample-client
+
+echo "=== windows end-to-end tests"
+failed=()
+for test in "$root"/tests/windows/*.sh; do
+  echo "--- $(basename "$test" .sh)"
+  bash "$test" "$linux_build" "$build" || failed+=("$(basename "$test" .sh)")
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "windows end-to-end tests failed: ${failed[*]}"
+  exit 1
+fi

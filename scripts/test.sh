@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and tests everything: a plain optimised build, an ASan+UBSan build, bounded
-# libFuzzer runs, and the network and thread tests under ThreadSanitizer. Exits non-zero
-# on the first failure.
+# libFuzzer runs, the network and thread tests under ThreadSanitizer, and the Windows
+# cross-build with its tests under wine. Exits non-zero on the first failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -40,3 +40,8 @@ tsan_run() {
 tsan_run "$root/build/tsan/bin/cquill_src_tests" --gtest_filter='ConnectSocket*:ClientSocketWnd*:NetworkClient*:NetworkWorker*:ThreadBase*:-NetworkClient.HostileServersNeverCrashTheClient'
 tsan_run "$root/build/tsan/bin/platform_tests" --gtest_filter='ThreadWindow*:Socket*:Wakeup*'
 echo "tsan: $tsan_passed passed, 0 failed"
+
+# Windows: the cross-build and its tests under wine64 (the dependency prefix
+# build/windows-deps is built on the first run and reused after).
+echo "=== windows stage"
+"$root/scripts/build-windows.sh"
