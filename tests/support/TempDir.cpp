@@ -2,8 +2,7 @@
 
 #include "platform/text.h"
 
-#include <cstdlib>
-#include <stdexcept>
+#include <random>
 #include <string>
 
 namespace testing_support {
@@ -17,13 +16,15 @@ constexpr const char* kNonAsciiName = "\xE6\xB8\xB8\xE6\x88\x8F \xC3\xA9";
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    base_ = pattern;
+    // A folder that already exists is never taken: create_directory says whether it made it.
+    std::random_device random;
+    do
+        base_ = std::filesystem::temp_directory_path() / ("vexa-test-" + std::to_string(random()));
+    while (!std::filesystem::create_directory(base_));
     path_ = base_ / kNonAsciiName;
     std::filesystem::create_directory(path_);
-    // As private as the folder mkdtemp made: tests use it as the runtime folder.
+    // Private to the user: tests use it as the runtime folder.
+    std::filesystem::permissions(base_, std::filesystem::perms::owner_all);
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
 }
 
