@@ -18,8 +18,8 @@ variant() {
 }
 
 variant fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DVEXA_FUZZ=ON -DVEXA_FUZZ_SECONDS="${VEXA_FUZZ_SECONDS:-60}"
-variant asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_SANITIZE=ON
+  -DVEXA_FUZZ=ON -DVEXA_FUZZ_SECONDS="${VEXA_FUZZ_SECONDS:-30}"
+variant asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_SANITIZE=ON -DVEXA_BENCH=OFF
 variant release -DCMAKE_BUILD_TYPE=Release
 
 # ThreadSanitizer: only the programs of the threaded code (the whole suite would take too
