@@ -19,7 +19,7 @@ else
     libsodium-dev libzstd-dev nginx-light xdelta3 curl openssl
     pkgconf dpkg-dev file
     libgtk-3-dev fonts-wqy-microhei
-    xvfb dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0
+    xvfb x11-utils dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0
   )
 fi
 

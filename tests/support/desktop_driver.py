@@ -13,8 +13,12 @@ needs and the driver exits with 1 and a message when it does not come:
   shot=<title>:<file>       saves that window as a PNG, prints "shot <file> <colours>"
   click=<title>:<button>    clicks the button with that label in that window (mouse)
   key=<title>:<key>         points at that window and presses a key (Return, Escape)
+  hints=<title>             prints what that window asks of a task bar and window manager:
+                            "hints <title> icon <w>x<h> <states>" (xprop's view)
 """
 import os
+import re
+import subprocess
 import sys
 import time
 
@@ -139,6 +143,19 @@ def click(node):
     Atspi.generate_mouse_event(extents.x + extents.width // 2, extents.y + extents.height // 2, "b1c")
 
 
+def hints(title):
+    """The X properties a task bar reads: the icon and the requested window states."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    found = re.search(r'^\s*(0x[0-9a-f]+) "%s":' % re.escape(title), tree, re.M)
+    if not found:
+        fail("no X window named " + title)
+    shown = subprocess.run(["xprop", "-id", found.group(1), "_NET_WM_ICON", "_NET_WM_STATE"],
+                           capture_output=True, text=True).stdout
+    icon = re.search(r"Icon \((\d+) x (\d+)\)", shown)
+    states = re.findall(r"_NET_WM_STATE_(\w+)", shown)
+    print("hints %s icon %s %s" % (title, "x".join(icon.groups()) if icon else "none", " ".join(sorted(states))), flush=True)
+
+
 def step(action, value):
     if action == "window":
         until(value, lambda: window(value))
@@ -178,6 +195,9 @@ def step(action, value):
         Atspi.generate_mouse_event(extents.x + extents.width // 2, extents.y + 2, "abs")
         code = Gdk.keyval_from_name(key)
         Atspi.generate_keyboard_event(code, None, Atspi.KeySynthType.SYM)
+    elif action == "hints":
+        until(value, lambda: window(value))
+        hints(value)
     else:
         fail("unknown step " + action)
 

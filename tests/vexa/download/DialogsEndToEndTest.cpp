@@ -149,16 +149,20 @@ TEST(DesktopDialogs, EveryDialogIsAWindowAPersonCanReadAndAnswer)
     };
 
     std::string driven = run({"splash", "1500"}, {"splash", shot("splash", "splash.png"), "gone=splash"}, 0);
-    driven += run({"files", "2", "100", "1", "20"}, {"bar=下载文件:1:50", "read=下载文件", shot("下载文件", "download-files.png"), "gone=下载文件"}, 0);
+    driven += run({"files", "2", "100", "1", "20"}, {"bar=下载文件:1:50", "read=下载文件", "hints=下载文件", shot("下载文件", "download-files.png"), "gone=下载文件"}, 0);
     driven += run({"install", "100", "1", "30"}, {"bar=自动更新:1:50", shot("自动更新", "install.png"), "gone=自动更新"}, 0);
     // Escape answers No and the transfer goes on; Enter takes the focused Yes.
     driven += run({"single", "400", "1", "20"},
-                  {"bar=下载文件:1:20", shot("下载文件", "download.png"), "click=下载文件:取消", "read=下载提示",
+                  {"bar=下载文件:1:20", shot("下载文件", "download.png"), "click=下载文件:取消", "read=下载提示", "hints=下载提示",
                    shot("下载提示", "question.png"), "key=下载提示:Escape", "gone=下载提示", "bar=下载文件:1:30",
                    "click=下载文件:取消", "window=下载提示", "key=下载提示:Return", "gone=下载文件"},
                   3);
     EXPECT_TRUE(std::regex_search(driven, std::regex("read 下载文件\nlabel \\d+ %\nbar \\d+\nlabel 已下载...\nbar \\d+\n"))) << driven;
     EXPECT_NE(driven.find("read 下载提示\nlabel 是否终止下载更新\n"), std::string::npos) << driven;
+    // Above the game's window with the program's icon; the dialog in the task bar, its
+    // question modal and under the dialog's entry there, as an owned window is.
+    EXPECT_NE(driven.find("hints 下载文件 icon 64x64 ABOVE\n"), std::string::npos) << driven;
+    EXPECT_NE(driven.find("hints 下载提示 icon 64x64 ABOVE MODAL SKIP_TASKBAR\n"), std::string::npos) << driven;
     std::smatch colours;
     for (const char* name : {"splash.png", "download-files.png", "install.png", "download.png", "question.png"}) {
         ASSERT_TRUE(std::regex_search(driven, colours, std::regex((images / name).string() + " (\\d+)"))) << name;
