@@ -9,9 +9,9 @@ namespace platform {
 std::wstring WideFromUtf8(std::string_view bytes);
 std::string Utf8FromWide(std::wstring_view text);
 
-// The process locale's charset: what the system calls the ANSI code page. Before any
-// locale is set (the "C" locale) this is UTF-8. A character the charset cannot
-// hold is replaced and sets *lossy (when lossy is given).
+// The ANSI code page: on Windows the system's own (GetACP); elsewhere the process
+// locale's charset, which before any locale is set (the "C" locale) is UTF-8. A
+// character the charset cannot hold is replaced and sets *lossy (when lossy is given).
 std::wstring WideFromAnsi(std::string_view bytes);
 std::string AnsiFromWide(std::wstring_view text, bool* lossy = nullptr);
 // One argument of ProgramMain as wide text: UTF-8 on Windows, the locale's charset elsewhere.
