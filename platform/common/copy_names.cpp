@@ -8,6 +8,12 @@ namespace {
 
 constexpr std::string_view kCopyMarker = ".copy-";
 constexpr std::size_t kUniqueLength = 6;
+// Where a path's folder ends: Windows takes either slash.
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
 
 bool IsAsciiLetterOrDigit(char c)
 {
@@ -18,7 +24,7 @@ bool IsAsciiLetterOrDigit(char c)
 
 std::pair<std::string, std::string> SplitFolder(const std::string& path)
 {
-    const auto slash = path.rfind('/');
+    const auto slash = path.find_last_of(kSeparators);
     if (slash == std::string::npos)
         return {std::string(), path};
     return {path.substr(0, slash + 1), path.substr(slash + 1)};

@@ -7,7 +7,7 @@
 // backends: "." + the target's name + ".copy-" + six letters or digits.
 namespace platform::copy_names {
 
-// The folder part (with its '/') and the name of a native path.
+// The folder part (with its separator) and the name of a native path.
 std::pair<std::string, std::string> SplitFolder(const std::string& path);
 
 // The temporary name beside target, its six unique characters still "XXXXXX".

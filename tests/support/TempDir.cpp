@@ -21,7 +21,7 @@ TempDir::TempDir()
     do
         base_ = std::filesystem::temp_directory_path() / ("vexa-test-" + std::to_string(random()));
     while (!std::filesystem::create_directory(base_));
-    path_ = base_ / kNonAsciiName;
+    path_ = base_ / Utf8Path(kNonAsciiName);
     std::filesystem::create_directory(path_);
     // Private to the user: tests use it as the runtime folder.
     std::filesystem::permissions(base_, std::filesystem::perms::owner_all);
@@ -32,6 +32,11 @@ TempDir::~TempDir()
 {
     std::error_code ignored;
     std::filesystem::remove_all(base_, ignored);
+}
+
+std::filesystem::path Utf8Path(std::string_view name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
 std::wstring WidePath(const std::filesystem::path& path)

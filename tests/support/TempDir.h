@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace testing_support {
 
@@ -20,6 +21,18 @@ private:
     std::filesystem::path base_;
     std::filesystem::path path_;
 };
+
+// Whether tests can make symbolic links: not on Windows, where making one needs a
+// privilege and wine's CreateSymbolicLinkW reports success but makes nothing.
+#ifdef _WIN32
+constexpr bool kSymbolicLinks = false;
+#else
+constexpr bool kSymbolicLinks = true;
+#endif
+
+// A path from UTF-8 bytes on every system (a narrow string alone is taken in the
+// runtime's own charset on Windows).
+std::filesystem::path Utf8Path(std::string_view name);
 
 // The wide path the code under test gets for a test path: its UTF-8 bytes widened.
 // path::wstring() would throw on the non-ASCII folder under the C locale.
