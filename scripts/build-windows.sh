@@ -19,12 +19,26 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXA_TESTS=ON
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DVEXA_WINDOWS_DEPS="$VEXA_WINDOWS_DEPS" >/dev/null
 cmake --build "$build" -j "$jobs"
 
-# The wine prefix is made before the tests, not inside the first one's time limit.
-WINEPREFIX="$build/wineprefix" "$root/scripts/wine-run.sh" cmd /c exit
-# Test programs that do not pass under wine yet carry the label wine-pending
-# (docs/ARCHITECTURE.md, "Tests on Windows") and are left out.
-echo "=== windows unit tests"
-ctest --test-dir "$build" -LE wine-pending --output-on-failure -j "$jobs"
+# Windows' windows need a display under wine: the unit tests get an Xvfb of their own.
+# The wine session of the build's prefix starts on it and is ended before it, since a
+# session outliving its display could open no window in the next run.
+unit_tests() {
+  export WINEPREFIX=$build/wineprefix
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -f "$build/display"
+  Xvfb -displayfd 3 -nolisten tcp 3>"$build/display" 2>/dev/null &
+  local display_pid=$!
+  trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; kill '$display_pid' 2>/dev/null || true' EXIT
+  for _ in $(seq 100); do [ -s "$build/display" ] && break; sleep 0.05; done
+  export DISPLAY=":$(cat "$build/display")"
+  # The wine prefix is made before the tests, not inside the first one's time limit.
+  "$root/scripts/wine-run.sh" cmd /c exit
+  # Test programs that do not pass under wine yet carry the label wine-pending
+  # (docs/ARCHITECTURE.md, "Tests on Windows") and are left out.
+  echo "=== windows unit tests"
+  ctest --test-dir "$build" -LE wine-pending --output-on-failure -j "$jobs"
+}
+(unit_tests)
 
 # The end-to-end tests run Windows programs against Linux-side servers and clients.
 "$root/scripts/install-deps.sh"

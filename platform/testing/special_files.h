@@ -7,4 +7,8 @@ namespace platform::testing {
 // (Windows).
 bool MakeNamedPipe(const std::string& path);
 
+// Leaves what a killed owner of a local datagram endpoint leaves: its socket file with
+// nobody bound to it. False where endpoints are no files (Windows).
+bool LeaveDeadEndpoint(const std::string& path);
+
 }  // namespace platform::testing

@@ -1,26 +1,22 @@
+#include "platform/testing/own_environment.h"
+#include "platform/testing/special_files.h"
 #include "platform/window_messages.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 namespace {
 
 using namespace platform;
 
-// Every test gets its own runtime folder so parallel test programs never see
-// each other's windows.
+// Every test gets its own runtime folder so parallel test programs never see each
+// other's windows where windows are endpoints in it (POSIX).
 class WindowMessagesTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1); }
-    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+    void SetUp() override { platform::testing::SetOwnVariable("XDG_RUNTIME_DIR", dir.Path().string()); }
+    void TearDown() override { platform::testing::UnsetOwnVariable("XDG_RUNTIME_DIR"); }
 
     testing_support::TempDir dir;
 };
@@ -50,7 +46,12 @@ TEST_F(WindowMessagesTest, TitlesMatchExactly)
 {
     CMessageWindow window(L"My Game");
     ASSERT_TRUE(window.IsOpen());
+    // FindWindowW compares titles whatever their case; the endpoints elsewhere match exactly.
+#ifdef _WIN32
+    EXPECT_TRUE(FindWindowByTitle(L"my game").has_value());
+#else
     EXPECT_FALSE(FindWindowByTitle(L"my game").has_value());
+#endif
     EXPECT_FALSE(FindWindowByTitle(L"My Game ").has_value());
     EXPECT_FALSE(FindWindowByTitle(L"My").has_value());
 }
@@ -73,18 +74,16 @@ TEST_F(WindowMessagesTest, ClosedWindowIsGoneAndItsTitleFreeAgain)
 
 TEST_F(WindowMessagesTest, EndpointLeftByADeadOwnerCountsAsAbsentAndIsReplaced)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows window is no file: nothing of it outlives its process";
+#endif
     std::string endpoint;
     {
         CMessageWindow window(L"crashed client");
         endpoint = FindWindowByTitle(L"crashed client")->endpoint;
     }
     // What a killed owner leaves behind: the socket file with nobody bound to it.
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, endpoint.c_str());
-    const int orphan = socket(AF_UNIX, SOCK_DGRAM, 0);
-    ASSERT_EQ(bind(orphan, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(orphan);
+    ASSERT_TRUE(platform::testing::LeaveDeadEndpoint(endpoint));
     ASSERT_TRUE(std::filesystem::exists(endpoint));
 
     EXPECT_FALSE(FindWindowByTitle(L"crashed client").has_value());
