@@ -1,20 +1,23 @@
 #include "vexa/delta/FilePatch.h"
 
-#include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "platform/mapped_output_file.h"
 #include "vexa/download/CDigestPipe.h"
 #include "vexa/install/Md5.h"
 
+// For ZSTD_d_stableOutBuffer: decoding straight into the mapped output file spares
+// the window-sized buffer of streaming decoding and a copy of every byte out of it.
+#define ZSTD_STATIC_LINKING_ONLY
 #include <zstd.h>
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <memory>
 
 namespace {
 
-constexpr std::size_t kOutputBlock = 1u << 20;
+// Patch bytes handed to the decoder per call: what it wrote in between goes to the digest.
+constexpr std::size_t kInputStep = 1u << 16;
 // zstd's bounds of windowLog (its own constants are in the static-only part of the header).
 constexpr int kMinWindowLog = 10;
 constexpr int kMaxWindowLog = 31;
@@ -44,29 +47,28 @@ bool SetCompressParameters(ZSTD_CCtx* context, int level, std::uint64_t oldSize,
            !ZSTD_isError(ZSTD_CCtx_setPledgedSrcSize(context, newSize));
 }
 
-// Decodes the whole patch into file, digesting what is written; false on any fault.
-PatchResult Decode(ZSTD_DCtx* context, const platform::CMappedFile& patch, std::FILE* file, std::uint64_t newSize,
+// Decodes the whole patch into the output's memory, digesting what each step wrote;
+// the patch must make exactly the output's size in one frame.
+PatchResult Decode(ZSTD_DCtx* context, const platform::CMappedFile& patch, const platform::CMappedOutputFile& out,
                    CDigestPipe& pipe)
 {
-    const std::unique_ptr<unsigned char[]> block(new unsigned char[kOutputBlock]);
-    ZSTD_inBuffer input{patch.Data(), static_cast<std::size_t>(patch.Size()), 0};
-    std::uint64_t written = 0;
+    ZSTD_outBuffer output{out.Data(), static_cast<std::size_t>(out.Size()), 0};
+    std::size_t consumed = 0;
     std::size_t pending = 1;
     while (pending != 0) {
-        ZSTD_outBuffer output{block.get(), kOutputBlock, 0};
+        ZSTD_inBuffer input{patch.Data(), std::min<std::size_t>(patch.Size(), consumed + kInputStep), consumed};
+        const std::size_t written = output.pos;
         pending = ZSTD_decompressStream(context, &output, &input);
-        if (ZSTD_isError(pending) || output.pos > newSize - written)
+        if (ZSTD_isError(pending))
             return PatchResult::Failed;
-        if (std::fwrite(block.get(), 1, output.pos, file) != output.pos)
-            return PatchResult::WriteFailed;
-        pipe.Feed(block.get(), output.pos);
-        written += output.pos;
-        // Input used up with the frame unfinished: the patch is cut short.
-        if (pending != 0 && input.pos == input.size && output.pos < kOutputBlock)
+        pipe.Feed(out.Data() + written, output.pos - written);
+        // No step forward: the patch is cut short or makes more than the output holds.
+        if (pending != 0 && input.pos == consumed && output.pos == written)
             return PatchResult::Failed;
+        consumed = input.pos;
     }
     // One frame only: bytes after it are not part of a patch this code wrote.
-    return input.pos == input.size && written == newSize ? PatchResult::Done : PatchResult::Failed;
+    return consumed == patch.Size() && output.pos == output.size ? PatchResult::Done : PatchResult::Failed;
 }
 
 }  // namespace
@@ -112,17 +114,17 @@ PatchResult ApplyFilePatch(const std::wstring& oldPath, const std::wstring& patc
     const DecompressContext context(ZSTD_createDCtx());
     if (!context ||
         ZSTD_isError(ZSTD_DCtx_setParameter(context.get(), ZSTD_d_windowLogMax, PatchWindowLog(oldFile.Size(), newSize))) ||
+        ZSTD_isError(ZSTD_DCtx_setParameter(context.get(), ZSTD_d_stableOutBuffer, 1)) ||
         ZSTD_isError(ZSTD_DCtx_refPrefix(context.get(), oldFile.Data(), oldFile.Size())))
         return PatchResult::Failed;
-    std::FILE* file = platform::OpenFileStream(outPath, "wb");
-    if (!file)
+    platform::CMappedOutputFile out;
+    if (!out.Create(outPath, newSize))
         return PatchResult::WriteFailed;
     CDigestPipe pipe;
-    PatchResult result = pipe.Begin() ? Decode(context.get(), patch, file, newSize, pipe) : PatchResult::Failed;
+    PatchResult result = pipe.Begin() ? Decode(context.get(), patch, out, pipe) : PatchResult::Failed;
     const Md5Digest written = pipe.End();
-    const bool flushed = std::fflush(file) == 0;
-    if (std::fclose(file) != 0 || !flushed)
-        result = result == PatchResult::Done ? PatchResult::WriteFailed : result;
+    if (!out.Close() && result == PatchResult::Done)
+        result = PatchResult::WriteFailed;
     if (result == PatchResult::Done)
         digest = Md5Hex(written);
     return result;
