@@ -1,23 +1,17 @@
 #include "platform/ui.h"
 
+#include "platform/environment.h"
 #include "platform/ui_console.h"
 #include "platform/ui_desktop.h"
 #include "platform/ui_script.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace platform {
 
 namespace {
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 std::atomic<UiLogFunction>& LogFunction()
 {
@@ -33,14 +27,14 @@ std::string_view& Icon()
 
 bool DisplayNamed()
 {
-    return !Environment("WAYLAND_DISPLAY").empty() || !Environment("DISPLAY").empty();
+    return !EnvironmentVariable("WAYLAND_DISPLAY").empty() || !EnvironmentVariable("DISPLAY").empty();
 }
 
 std::unique_ptr<IUiBackend> ChooseBackend()
 {
-    const std::string choice = Environment("VEXA_UI");
+    const std::string choice = EnvironmentVariable("VEXA_UI");
     if (choice == "script")
-        return std::make_unique<CScriptUi>(Environment("VEXA_UI_SCRIPT"), Environment("VEXA_UI_LOG"));
+        return std::make_unique<CScriptUi>(EnvironmentVariable("VEXA_UI_SCRIPT"), EnvironmentVariable("VEXA_UI_LOG"));
     const bool forced = choice == "desktop";
     if (forced || (choice != "console" && DisplayNamed())) {
         std::wstring failure;

@@ -3,10 +3,13 @@
 #include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/dialog_view.h"
+#include "platform/files.h"
 #include "platform/json_line.h"
 #include "platform/message_box.h"
+#include "platform/text.h"
 
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -31,6 +34,25 @@ long long Number(const std::string& word)
     return std::stoll(word);
 }
 
+// The file named by a UTF-8 path, opened through the platform layer (a narrow fstream
+// would read the name in the system's code page on Windows).
+std::unique_ptr<std::FILE, int (*)(std::FILE*)> OpenUtf8(const std::string& path, const char* mode)
+{
+    return {OpenFileStream(WideFromUtf8(path), mode), std::fclose};
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::string bytes;
+    const auto file = OpenUtf8(path, "rb");
+    if (!file)
+        return bytes;
+    char buffer[4096];
+    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
 }  // namespace
 
 CScriptUi::CScriptUi(const std::string& scriptPath, const std::string& transcriptPath)
@@ -38,7 +60,7 @@ CScriptUi::CScriptUi(const std::string& scriptPath, const std::string& transcrip
 {
     if (scriptPath.empty())
         return;
-    std::ifstream script(scriptPath);
+    std::istringstream script(ReadWhole(scriptPath));
     for (std::string line; std::getline(script, line);)
         AddDirective(line);
 }
@@ -124,8 +146,9 @@ void CScriptUi::Record(const CJsonLine& event)
     if (m_transcriptPath.empty())
         return;
     std::lock_guard<std::mutex> hold(m_lock);
-    std::ofstream transcript(m_transcriptPath, std::ios::app | std::ios::binary);
-    transcript << event.Text() << '\n';
+    const std::string line = event.Text() + '\n';
+    if (const auto transcript = OpenUtf8(m_transcriptPath, "ab"))
+        std::fwrite(line.data(), 1, line.size(), transcript.get());
 }
 
 CScriptUi::Answer CScriptUi::NextAnswer(unsigned style)

@@ -1,11 +1,9 @@
 #include "platform/message_box.h"
 #include "platform/ui_script.h"
+#include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -13,16 +11,11 @@ using namespace platform;
 
 class ScriptUiTest : public ::testing::Test {
 protected:
-    void WriteScript(const std::string& text) { std::ofstream(ScriptPath()) << text; }
+    // The backend gets the paths as UTF-8, as it gets them from the environment.
+    void WriteScript(const std::string& text) { testing_support::WriteFileBytes(dir.Path() / "answers.txt", text); }
     std::string ScriptPath() const { return (dir.Path() / "answers.txt").string(); }
     std::string TranscriptPath() const { return (dir.Path() / "ui.jsonl").string(); }
-    std::string Transcript() const
-    {
-        std::ifstream in(TranscriptPath(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Transcript() const { return testing_support::ReadFileBytes(dir.Path() / "ui.jsonl"); }
 
     testing_support::TempDir dir;
 };
@@ -51,7 +44,7 @@ TEST_F(ScriptUiTest, WithoutScriptOrTranscriptEveryBoxTakesItsDefaultSilently)
     CScriptUi ui("", "");
     EXPECT_EQ(ui.ShowMessageBox(L"x", L"t", kBoxYesNo, 0), kAnswerNo);
     EXPECT_EQ(ui.ShowMessageBox(L"x", L"t", kBoxOkCancel, 0), kAnswerOk);
-    EXPECT_FALSE(std::filesystem::exists(TranscriptPath()));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "ui.jsonl"));
 }
 
 TEST_F(ScriptUiTest, TranscriptHoldsOneUtf8JsonLinePerBox)
