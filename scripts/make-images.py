@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the updater's icon and splash bitmap (vexa/res/icon.png, vexa/res/splash.png).
+"""Draws the updater's icon and splash bitmap (vexa/res/icon.png, vexa/res/splash.png),
+and the same pictures in the forms a Windows resource script takes (icon.ico with
+16, 32 and 64 pixel images, splash.bmp of 32 bits per pixel).
 
 Plain Python, so the pictures can be redrawn anywhere: each pixel is the average of
 a 4 x 4 grid of samples of a few shapes (rings, an arrow, bars) over a gradient.
@@ -14,11 +16,44 @@ SAMPLES = 4
 
 
 def png(width, height, rows):
+    """rows: lists of RGBA bytes, top row first."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
     raw = b"".join(b"\0" + bytes(row) for row in rows)
     header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+def bgra_bottom_up(rows):
+    out = bytearray()
+    for row in reversed(rows):
+        for i in range(0, len(row), 4):
+            out += bytes((row[i + 2], row[i + 1], row[i], row[i + 3]))
+    return bytes(out)
+
+
+def info_header(width, height, image_size):
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, 32, 0, image_size, 2835, 2835, 0, 0)
+
+
+def bmp(width, height, rows):
+    pixels = bgra_bottom_up(rows)
+    header = info_header(width, height, len(pixels))
+    offset = 14 + len(header)
+    return b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + header + pixels
+
+
+def ico(images):
+    """images: (size, rows) pairs; each becomes a 32-bit image with an empty AND mask."""
+    entries, data = b"", b""
+    offset = 6 + 16 * len(images)
+    for size, rows in images:
+        mask = bytes(((size + 31) // 32) * 4 * size)
+        image = info_header(size, size * 2, 0) + bgra_bottom_up(rows) + mask
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        data += image
+        offset += len(image)
+    return struct.pack("<HHH", 0, 1, len(images)) + entries + data
 
 
 def mix(a, b, t):
@@ -88,13 +123,17 @@ def render(width, height, sample):
             else:
                 row += [0, 0, 0, 0]
         rows.append(row)
-    return png(width, height, rows)
+    return rows
 
 
 def main():
     out = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "vexa" / "res")
-    (out / "icon.png").write_bytes(render(64, 64, lambda x, y: icon_sample(x, y, 64)))
-    (out / "splash.png").write_bytes(render(380, 140, lambda x, y: splash_sample(x, y, 380, 140)))
+    icons = {size: render(size, size, lambda x, y, size=size: icon_sample(x, y, size)) for size in (16, 32, 64)}
+    splash = render(380, 140, lambda x, y: splash_sample(x, y, 380, 140))
+    (out / "icon.png").write_bytes(png(64, 64, icons[64]))
+    (out / "splash.png").write_bytes(png(380, 140, splash))
+    (out / "icon.ico").write_bytes(ico(sorted(icons.items())))
+    (out / "splash.bmp").write_bytes(bmp(380, 140, splash))
 
 
 if __name__ == "__main__":
