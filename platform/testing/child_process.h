@@ -49,6 +49,9 @@ bool ReapChild(ChildHandles& child, bool block, ChildEnd& end);
 void KillChild(ChildHandles& child, int signal);
 // Frees what the system keeps for an ended child.
 void ReleaseChild(ChildHandles& child);
+// True when the test process has no child left, neither running nor waiting to be
+// reaped. Windows keeps no child for its parent to reap: true there.
+bool NoChildrenLeft();
 
 // Bytes read; 0 at the end of the pipe; -1 when nothing came within timeoutMs.
 std::ptrdiff_t ReadPipe(PipeHandle pipe, char* buffer, std::size_t size, int timeoutMs);

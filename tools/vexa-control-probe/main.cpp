@@ -1,4 +1,5 @@
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/locale.h"
 #include "platform/named_mutex.h"
 #include "platform/program_entry.h"
@@ -9,6 +10,7 @@
 #include "vexa/install/InstallUpdate.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@
 // vexa-control-probe install              InstallUpdate; exit code 1 when it failed
 // vexa-control-probe lock <name>          prints "held" and keeps the mutex, "exists", or
 //                                          "error: " and why the lock cannot be opened
+// vexa-control-probe report <file> [arg...] writes its current folder and each [arg] as
+//                                          lines into <file>, which appears whole
 int ProgramMain(int argc, char** argv)
 {
     platform::SetChineseLocale();
@@ -42,6 +46,15 @@ int ProgramMain(int argc, char** argv)
     if (mode == "open" && lines.size() == 2) {
         OpenInRootFolder(lines[0], lines[1]);
         return 0;
+    }
+    if (mode == "report" && !lines.empty()) {
+        const std::u8string folder = std::filesystem::current_path().u8string();
+        std::string report(folder.begin(), folder.end());
+        report += '\n';
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            report += "[" + platform::Utf8FromWide(lines[i]) + "]\n";
+        const std::wstring partial = lines[0] + L".partial";
+        return platform::WriteNewFile(partial, report, false) && platform::RenamePath(partial, lines[0]) ? 0 : 1;
     }
     if (mode == "lock" && lines.size() == 1) {
         platform::CNamedMutex mutex(lines[0]);

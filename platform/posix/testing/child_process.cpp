@@ -96,6 +96,11 @@ void ReleaseChild(ChildHandles& child)
     child.process = -1;
 }
 
+bool NoChildrenLeft()
+{
+    return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
 std::ptrdiff_t ReadPipe(PipeHandle pipe, char* buffer, std::size_t size, int timeoutMs)
 {
     pollfd waiting{static_cast<int>(pipe), POLLIN, 0};

@@ -153,6 +153,11 @@ void ReleaseChild(ChildHandles& child)
     child.process = -1;
 }
 
+bool NoChildrenLeft()
+{
+    return true;
+}
+
 // Anonymous pipes cannot be waited on: peek until bytes come, the writer closes or
 // the time runs out.
 std::ptrdiff_t ReadPipe(PipeHandle pipe, char* buffer, std::size_t size, int timeoutMs)
