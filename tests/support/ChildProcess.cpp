@@ -35,6 +35,7 @@ void ChildProcess::ReadOutput()
     PipeHandle pipes[2] = {child_.output, child_.error};
     std::string* targets[2] = {&stdout_, &stderr_};
     int open = 2;
+    int quietRounds = 0;
     while (open > 0) {
         bool quiet = true;
         for (int i = 0; i < 2; ++i) {
@@ -54,9 +55,12 @@ void ChildProcess::ReadOutput()
                 --open;
             }
         }
-        // Once the child is gone, a grandchild holding the pipes must not keep us here.
+        // Once the child is gone, a grandchild holding the pipes must not keep us here. What
+        // the child wrote last may come while a round waits on the other pipe: rounds go by
+        // until one has been quiet from start to end after the child's end was seen.
         std::lock_guard lock(outputLock_);
-        if (quiet && stopReading_)
+        quietRounds = quiet && stopReading_ ? quietRounds + 1 : 0;
+        if (quietRounds >= 2)
             break;
     }
     for (const PipeHandle pipe : pipes)

@@ -48,7 +48,7 @@ std::wstring Wide(const std::string& path)
 
 bool WriteFile(const std::string& path, const std::string& text)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = platform::OpenFileStream(Wide(path), "wb");
     if (!file)
         return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();

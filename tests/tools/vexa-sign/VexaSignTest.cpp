@@ -4,14 +4,30 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <filesystem>
 
 namespace {
 
-using testing_support::ReadFileBytes;
-using testing_support::WriteFileBytes;
+using testing_support::Utf8Path;
+
+// Paths travel as UTF-8 texts here, as on the tool's command line.
+std::string ReadFileBytes(const std::string& path)
+{
+    return testing_support::ReadFileBytes(Utf8Path(path));
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    testing_support::WriteFileBytes(Utf8Path(path), bytes);
+}
+
+// A tool's output as lines ending in "\n" (Windows' console streams write "\r\n").
+std::string Lines(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
 
 struct ToolRun {
     int exitCode;
@@ -25,7 +41,7 @@ ToolRun VexaSign(std::vector<std::string> arguments)
     options.arguments = std::move(arguments);
     testing_support::ChildProcess tool(TEST_BIN_DIR "/vexa-sign", options);
     EXPECT_TRUE(tool.Wait());
-    return {tool.ExitCode(), tool.Stdout(), tool.Stderr()};
+    return {tool.ExitCode(), Lines(tool.Stdout()), Lines(tool.Stderr())};
 }
 
 // A publisher's folder with a non-ASCII name holding one key pair, and a published
@@ -48,15 +64,18 @@ protected:
     std::string Key(const std::string& name) const { return (keys / name).string(); }
 
     testing_support::TempDir temp;
-    std::filesystem::path keys = temp.Path() / "发布密钥";
+    std::filesystem::path keys = temp.Path() / Utf8Path("发布密钥");
 };
 
 TEST_F(VexaSignTest, KeygenWritesAPrivateSecretKeyAndNeverOverwritesOne)
 {
-    struct stat secret {};
-    ASSERT_EQ(stat(Key("update.key").c_str(), &secret), 0);
-    EXPECT_EQ(secret.st_mode & 0777, 0600u);
-    EXPECT_TRUE(std::filesystem::exists(Key("update.pub")));
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(fs::exists(Utf8Path(Key("update.key"))));
+    // On Windows a private file takes the access list of its folder, which is the user's own.
+#ifndef _WIN32
+    EXPECT_EQ(fs::status(Key("update.key")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+#endif
+    EXPECT_TRUE(fs::exists(Utf8Path(Key("update.pub"))));
 
     const std::string before = ReadFileBytes(Key("update.key"));
     const ToolRun again = VexaSign({"keygen", keys.string()});
@@ -73,7 +92,8 @@ TEST_F(VexaSignTest, SignsEveryFileBesideItAndVerifiesThem)
     for (const char* name : {"vexa.xml", "MOXInstaller.exe"}) {
         const ToolRun verify = VexaSign({"verify", Key("update.pub"), File(name)});
         EXPECT_EQ(verify.exitCode, 0) << verify.err;
-        const std::string published = File(name).substr(temp.Path().string().size() + 1);
+        std::string published = File(name).substr(temp.Path().string().size() + 1);
+        std::replace(published.begin(), published.end(), '\\', '/');
         EXPECT_EQ(verify.out, File(name) + ": signature verified as " + published + "\n");
     }
 }
@@ -120,9 +140,9 @@ TEST_F(VexaSignTest, EachRefusalSaysWhyWithItsExitCode)
 
     // The same bytes and signature published for another product do not verify.
     std::filesystem::create_directories(temp.Path() / "OTHER");
-    std::filesystem::copy_file(File("vexa.xml"), temp.Path() / "OTHER/vexa.xml");
+    std::filesystem::copy_file(Utf8Path(File("vexa.xml")), temp.Path() / "OTHER/vexa.xml");
     ASSERT_EQ(VexaSign({"sign", Key("update.key"), File("vexa.xml")}).exitCode, 0);
-    std::filesystem::copy_file(File("vexa.xml") + ".sig", temp.Path() / "OTHER/vexa.xml.sig");
+    std::filesystem::copy_file(Utf8Path(File("vexa.xml") + ".sig"), temp.Path() / "OTHER/vexa.xml.sig");
     EXPECT_EQ(VexaSign({"verify", Key("update.pub"), File("vexa.xml")}).exitCode, 0);
     EXPECT_EQ(VexaSign({"verify", Key("update.pub"), (temp.Path() / "OTHER/vexa.xml").string()}).exitCode, 1);
 }
