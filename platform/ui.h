@@ -24,8 +24,8 @@ public:
 };
 
 // The process-wide backend, chosen by VEXA_UI: "script", "console" or "desktop". Unset
-// (or anything else), the desktop backend when WAYLAND_DISPLAY or DISPLAY names a
-// display and the desktop module starts, else the console. A forced desktop that
+// (or anything else), the desktop backend when a desktop is available (DesktopAvailable
+// of ui_desktop.h) and it starts, else the console. A forced desktop that
 // cannot start falls back to the console and says why in the user interface log.
 IUiBackend& CurrentUi();
 // Makes backend the process-wide one and returns the one it replaces, so that tests
@@ -40,7 +40,8 @@ void SetUiLog(UiLogFunction log);
 void UiLog(const std::wstring& line);
 
 // The program's icon as PNG bytes held for the whole run; a desktop backend shows it
-// on every window. Set before the first box or dialog.
+// on every window (on Windows the program's icon resource is shown instead, on the
+// console window too). Set before the first box or dialog.
 void SetProgramIcon(std::string_view png);
 std::string_view ProgramIcon();
 

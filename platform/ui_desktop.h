@@ -25,7 +25,15 @@ struct DesktopUiHost {
 // with the reason in failure (UTF-8). The backend lives until the process ends.
 using CreateDesktopUiFunction = IUiBackend* (*)(const DesktopUiHost& host, std::string& failure);
 
-// Loads the module and starts its backend; null with the reason when it cannot.
+// Loads the module and starts its backend; null with the reason when it cannot. On
+// Windows the backend is the system's own dialogs, built into the program.
 std::unique_ptr<IUiBackend> LoadDesktopUi(std::wstring& failure);
+
+// Whether a user may see windows: a display named by WAYLAND_DISPLAY or DISPLAY on
+// Linux, an interactive window station on Windows.
+bool DesktopAvailable();
+
+// Gives the console window the program's icon where a console window exists (Windows).
+void ShowProgramIconOnConsole();
 
 }  // namespace platform

@@ -25,18 +25,13 @@ std::string_view& Icon()
     return icon;
 }
 
-bool DisplayNamed()
-{
-    return !EnvironmentVariable("WAYLAND_DISPLAY").empty() || !EnvironmentVariable("DISPLAY").empty();
-}
-
 std::unique_ptr<IUiBackend> ChooseBackend()
 {
     const std::string choice = EnvironmentVariable("VEXA_UI");
     if (choice == "script")
         return std::make_unique<CScriptUi>(EnvironmentVariable("VEXA_UI_SCRIPT"), EnvironmentVariable("VEXA_UI_LOG"));
     const bool forced = choice == "desktop";
-    if (forced || (choice != "console" && DisplayNamed())) {
+    if (forced || (choice != "console" && DesktopAvailable())) {
         std::wstring failure;
         if (std::unique_ptr<IUiBackend> desktop = LoadDesktopUi(failure))
             return desktop;
@@ -79,6 +74,7 @@ void UiLog(const std::wstring& line)
 void SetProgramIcon(std::string_view png)
 {
     Icon() = png;
+    ShowProgramIconOnConsole();
 }
 
 std::string_view ProgramIcon()

@@ -1,5 +1,6 @@
 #include "platform/ui_desktop.h"
 
+#include "platform/environment.h"
 #include "platform/module_path.h"
 #include "platform/text.h"
 
@@ -49,5 +50,13 @@ std::unique_ptr<IUiBackend> LoadDesktopUi(std::wstring& failure)
         failure = WideFromUtf8(reason);
     return std::unique_ptr<IUiBackend>(backend);
 }
+
+bool DesktopAvailable()
+{
+    return !EnvironmentVariable("WAYLAND_DISPLAY").empty() || !EnvironmentVariable("DISPLAY").empty();
+}
+
+// A terminal has no window object of its own here.
+void ShowProgramIconOnConsole() {}
 
 }  // namespace platform
