@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 
 #include <algorithm>
 #include <fstream>
 
+#include "tests/support/SystemErrors.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -15,16 +15,10 @@ namespace {
 using platform::CDirectoryWalk;
 using platform::EntryKind;
 using platform::FolderEntry;
+using testing_support::kNotAFolder;
+using testing_support::kNotFound;
 using testing_support::kSymbolicLinks;
 
-// The system's own error numbers for a missing path and a file where a folder was asked for.
-#ifdef _WIN32
-constexpr int kNotFound = 2;      // ERROR_FILE_NOT_FOUND
-constexpr int kNotAFolder = 267;  // ERROR_DIRECTORY
-#else
-constexpr int kNotFound = ENOENT;
-constexpr int kNotAFolder = ENOTDIR;
-#endif
 
 const FolderEntry* Named(const std::vector<FolderEntry>& entries, const std::wstring& name)
 {

@@ -2,16 +2,18 @@
 #include "platform/text.h"
 
 #include "tests/support/ClientTree.h"
+#include "tests/support/SystemErrors.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <vector>
 
 namespace {
 
+using testing_support::kIsFolder;
+using testing_support::kNotFound;
 using testing_support::kSymbolicLinks;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
@@ -19,14 +21,6 @@ using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 namespace fs = std::filesystem;
 
-// The system's own error numbers for a missing path and a folder where a file was asked for.
-#ifdef _WIN32
-constexpr int kNotFound = 2;  // ERROR_FILE_NOT_FOUND
-constexpr int kIsFolder = 5;  // ERROR_ACCESS_DENIED
-#else
-constexpr int kNotFound = ENOENT;
-constexpr int kIsFolder = EISDIR;
-#endif
 
 TEST(CopyFileOver, ReplacesTheTargetsBytesAndKeepsItsPermissions)
 {
