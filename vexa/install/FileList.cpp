@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
-#include <filesystem>
 #include <utility>
 
 #include "platform/files.h"
@@ -64,13 +63,6 @@ void BuildDocument(const CFileList& list, CXmlDocument& document)
         document.AddChildElement(L"Size", std::to_wstring(entry.GetSize()));
         document.LeaveElement();
     }
-}
-
-bool RenameOver(const std::wstring& from, const std::wstring& to)
-{
-    std::error_code error;
-    std::filesystem::rename(platform::NativePath(from), platform::NativePath(to), error);
-    return !error;
 }
 
 }  // namespace
@@ -199,7 +191,7 @@ bool WriteFileList(const CFileList& list, const std::wstring& path)
 
     const std::wstring temporary = TemporaryPathBeside(path);
     // Each list commits a step of a run: it reaches the disk before and after its rename.
-    if (document.SaveFile(temporary) && platform::SyncFile(temporary) && RenameOver(temporary, path) &&
+    if (document.SaveFile(temporary) && platform::SyncFile(temporary) && platform::RenamePath(temporary, path) &&
         platform::SyncFolderOf(path))
         return true;
     platform::RemoveFile(temporary);
