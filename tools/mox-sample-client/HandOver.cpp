@@ -1,5 +1,6 @@
 #include "HandOver.h"
 
+#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -50,6 +51,19 @@ bool IsPlainName(const std::wstring& name)
     return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"/\\") == std::wstring::npos;
 }
 
+// The updater starts the client just before it ends, and on Windows a running
+// program's file cannot be replaced: a copy that fails is tried again while the
+// updater may still be ending, for ten seconds at most.
+bool CopyOverWhenFree(const std::wstring& from, const std::wstring& to)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (platform::CopyFileOver(from, to))
+            return true;
+        platform::SleepMilliseconds(100);
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string FinishSelfUpdate(const std::wstring& clientFolder)
@@ -62,7 +76,7 @@ std::string FinishSelfUpdate(const std::wstring& clientFolder)
     const std::wstring source = updaterFolder + L"tempDownload/" + lines[0] + L"/vexa/";
     std::wstring names;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (!IsPlainName(lines[i]) || !platform::CopyFileOver(source + lines[i], updaterFolder + lines[i]))
+        if (!IsPlainName(lines[i]) || !CopyOverWhenFree(source + lines[i], updaterFolder + lines[i]))
             return "-updatevexa: cannot replace vexa/" + platform::Utf8FromWide(lines[i]);
         names += L" " + lines[i];
     }
