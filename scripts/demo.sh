@@ -23,19 +23,7 @@ trap cleanup EXIT
 
 port=$(free_loopback_port 18080 18180)
 
-config() {  # config <version> <minimum version>
-  cat <<XML
-<vexa>
-  <StartExecute>mox.exe</StartExecute>
-  <MinVersion>$2</MinVersion>
-  <SelfUrl>http://127.0.0.1:$port/MOXUpdate</SelfUrl>
-  <ProductCode>MOX</ProductCode>
-  <DownloadUrl>http://127.0.0.1:$port/MOXUpdate</DownloadUrl>
-  <UpdateMethod>filelist</UpdateMethod>
-  <CurVersion>$1</CurVersion>
-</vexa>
-XML
-}
+config() { site_config "$port" "$@"; }  # config <version> <minimum version> [method]
 
 echo
 echo "== update server: nginx on 127.0.0.1:$port publishes version 1.1.0"

@@ -1,5 +1,6 @@
-# Sourced by the demo and the benchmarks: a free loopback port and Debian's
-# nginx serving a folder on it, every file of nginx kept in the caller's work folder.
+# Sourced by the demos, the benchmarks and the Windows end-to-end scripts: a free loopback
+# port, Debian's nginx serving a folder on it (every file of nginx kept in the caller's
+# work folder) and the updater's configuration for a site on it.
 
 # free_loopback_port <first> <last>: prints the first port nobody listens on.
 free_loopback_port() {
@@ -51,4 +52,20 @@ local_nginx_workspace() {
 remove_local_nginx_workspace() {
   [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
   rm -rf "$work"
+}
+
+# site_config <port> <version> <minimum version> [method]: the updater's "vexa.xml" for
+# the product MOX published on the local nginx at that port (the client is "mox.exe").
+site_config() {
+  cat <<XML
+<vexa>
+  <StartExecute>mox.exe</StartExecute>
+  <MinVersion>$3</MinVersion>
+  <SelfUrl>http://127.0.0.1:$1/MOXUpdate</SelfUrl>
+  <ProductCode>MOX</ProductCode>
+  <DownloadUrl>http://127.0.0.1:$1/MOXUpdate</DownloadUrl>
+  <UpdateMethod>${4:-filelist}</UpdateMethod>
+  <CurVersion>$2</CurVersion>
+</vexa>
+XML
 }

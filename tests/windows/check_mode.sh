@@ -11,6 +11,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 linux=$(cd "$1" && pwd)
 windows=$(cd "$2" && pwd)
 source "$root/scripts/local-nginx.sh"
+source "$root/tests/windows/common.bash"
 
 wine="$root/scripts/wine-run.sh"
 # A prefix of its own: the single-instance mutex is shared by every program of a
@@ -29,13 +30,6 @@ cleanup() {
   remove_local_nginx_workspace
 }
 trap cleanup EXIT
-
-failures=0
-check() {  # check <what> <command...>
-  if "${@:2}"; then echo "ok:   $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
-
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 port=$(free_loopback_port 18300 18349)
 tls_port=$(free_loopback_port 18350 18399)
