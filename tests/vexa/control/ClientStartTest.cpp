@@ -1,6 +1,7 @@
 // OpenInRootFolder through the probe in a client tree: what it starts and what it refuses.
 #include "platform/text.h"
 #include "tests/support/ClientTree.h"
+#include "tests/support/TestProgram.h"
 #include "tests/support/UpdateLogText.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ using testing_support::LogMessages;
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
 
-const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
+const std::string kProbe = testing_support::TestProgram("vexa-control-probe");
 
 // A program that writes its first argument into <working folder>/<marker>. The
 // marker appears whole, through a rename, so a reader never sees it empty.

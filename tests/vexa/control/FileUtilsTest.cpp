@@ -7,6 +7,7 @@
 
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ using testing_support::TempDir;
 using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
-const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
+const std::string kProbe = testing_support::TestProgram("vexa-control-probe");
 
 TEST(ModuleFolders, RootIsTheParentOfTheModuleFolderAndNamedPathsLieInside)
 {

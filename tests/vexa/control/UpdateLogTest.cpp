@@ -1,4 +1,5 @@
 #include "tests/support/ClientTree.h"
+#include "tests/support/TestProgram.h"
 #include "tests/support/UpdateLogText.h"
 #include "vexa/control/UpdateLog.h"
 
@@ -18,7 +19,7 @@ using testing_support::ReadFileBytes;
 using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
-const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
+const std::string kProbe = testing_support::TestProgram("vexa-control-probe");
 const std::wstring kRule = L"-----------------------------------";
 const std::uint64_t kElevenMebibytes = 11534336;
 
