@@ -29,16 +29,29 @@ HICON LoadProgramIcon(int metricX, int metricY)
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_SHARED));
 }
 
-}  // namespace
-
-void ShowProgramIcon(HWND window)
+template <typename Deliver>
+void GiveIcons(HWND window, Deliver deliver)
 {
     if (!window)
         return;
     if (HICON big = LoadProgramIcon(SM_CXICON, SM_CYICON))
-        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+        deliver(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (HICON small = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON))
-        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+        deliver(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+}  // namespace
+
+void ShowProgramIcon(HWND window)
+{
+    GiveIcons(window, SendMessageW);
+}
+
+// The console window belongs to the console host: a sent message would wait for that
+// process, which may be busy starting up, and hold the program's start with it.
+void PostProgramIcon(HWND window)
+{
+    GiveIcons(window, PostMessageW);
 }
 
 }  // namespace platform::win32

@@ -51,7 +51,7 @@ bool DesktopAvailable()
 
 void ShowProgramIconOnConsole()
 {
-    win32::ShowProgramIcon(GetConsoleWindow());
+    win32::PostProgramIcon(GetConsoleWindow());
 }
 
 }  // namespace platform
