@@ -116,15 +116,17 @@ check "tampered configuration (exit 0)" checkupdate "$tree"
 check "tampered configuration refused: wparam 3 received" received 1 3
 check "the client saw nothing else" test "$(wc -l < "$work/client.out")" -eq 4
 
-# A peer that takes the connection and never answers keeps the first updater running.
+# A peer that takes the connection and never answers keeps the first updater running;
+# it notes the connection, which the updater makes only once it holds the mutex.
 silent=$(free_loopback_port 18401 18500)
-python3 -c 'import socket,sys,time; s=socket.socket(); s.bind(("127.0.0.1",int(sys.argv[1]))); s.listen(4); time.sleep(120)' "$silent" &
+python3 -c 'import socket,sys,time
+s=socket.socket(); s.bind(("127.0.0.1",int(sys.argv[1]))); s.listen(4)
+c=s.accept(); open(sys.argv[2],"w").close(); time.sleep(120)' "$silent" "$work/connected" &
 silent_pid=$!
-sleep 0.5
 install_tree "$work/second tree" "http://127.0.0.1:$silent/MOXUpdate"
 (cd "$work/second tree/vexa" && exec "$wine" "$work/second tree/vexa/vexa.exe" checkupdate "MOX Demo" </dev/null >/dev/null 2>&1) &
 first_pid=$!
-sleep 3
+for _ in $(seq 300); do [ -e "$work/connected" ] && break; sleep 0.1; done
 rm -f "$work/run/ui.jsonl"
 check "second instance ends at once (exit 0)" checkupdate "$tree"
 check "second instance refused through the named mutex" grep -q '已有vexa.exe进程在运行' "$work/run/ui.jsonl"
