@@ -1,6 +1,7 @@
 #include "tests/support/DownloadProbeTree.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TestProgram.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace testing_support {
 
 namespace {
 
-const std::string kProbe = TEST_BIN_DIR "/vexa-download-probe";
+const std::string kProbe = TestProgram("vexa-download-probe");
 
 std::wstring DecodeUtf16Le(const std::string& bytes)
 {

@@ -85,7 +85,9 @@ void DeleteTempDownloadFolder()
 
 std::wstring TemporaryPathBeside(const std::wstring& path)
 {
-    const std::size_t nameStart = path.rfind(L'/') + 1;
+    // Split as GetPathDir splits, so a native Windows path keeps its folder.
+    const std::wstring folder = GetPathDir(path);
+    const std::size_t nameStart = folder.size() == path.size() ? 0 : folder.size();
     return path.substr(0, nameStart) + L"." + path.substr(nameStart) + L".new";
 }
 

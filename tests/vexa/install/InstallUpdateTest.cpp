@@ -6,6 +6,7 @@
 #include "tests/support/ClientTree.h"
 #include "tests/support/ClientVersion.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestProgram.h"
 #include "tests/support/UpdateLogText.h"
 
 #include <gtest/gtest.h>
@@ -32,8 +33,8 @@ using testing_support::WriteFileBytes;
 using testing_support::WriteVersionFiles;
 using testing_support::WriteVersionList;
 
-const std::string kProbe = TEST_BIN_DIR "/vexa-control-probe";
-const std::string kSampleClient = TEST_BIN_DIR "/mox-sample-client";
+const std::string kProbe = testing_support::TestProgram("vexa-control-probe");
+const std::string kSampleClient = testing_support::TestProgram("mox-sample-client");
 
 std::string Config(const std::string& version)
 {
