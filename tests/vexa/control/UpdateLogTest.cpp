@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,7 +37,9 @@ std::filesystem::path LogPath(const ClientTree& tree)
 
 std::vector<std::wstring> Header(const ClientTree& tree)
 {
-    const std::wstring path = WidePath(std::filesystem::weakly_canonical(LogPath(tree)));
+    // The updater names its folders with '/' on both systems.
+    std::wstring path = WidePath(std::filesystem::weakly_canonical(LogPath(tree)));
+    std::replace(path.begin(), path.end(), L'\\', L'/');
     return {kRule, L"starting vexa module", L"Log File: " + path, kRule};
 }
 
