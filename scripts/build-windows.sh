@@ -19,6 +19,14 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXA_TESTS=ON
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DVEXA_WINDOWS_DEPS="$VEXA_WINDOWS_DEPS" >/dev/null
 cmake --build "$build" -j "$jobs"
 
+# The tests run Windows programs against Linux-side servers and clients; the unit tests
+# reach the test servers through scripts/wine-run.sh, which starts them from here.
+"$root/scripts/install-deps.sh"
+linux_build=$root/build/release
+[ -e "$linux_build/CMakeCache.txt" ] ||
+  cmake -S "$root" -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$linux_build" -j "$jobs" --target vexa vexa-sign cquill-test-server sdr-test-server mox-sample-client
+
 # Windows' windows need a display under wine: the unit tests get an Xvfb of their own.
 # The wine session of the build's prefix starts on it and is ended before it, since a
 # session outliving its display could open no window in the next run.
@@ -39,13 +47,6 @@ unit_tests() {
   ctest --test-dir "$build" -LE wine-pending --output-on-failure -j "$jobs"
 }
 (unit_tests)
-
-# The end-to-end tests run Windows programs against Linux-side servers and clients.
-"$root/scripts/install-deps.sh"
-linux_build=$root/build/release
-[ -e "$linux_build/CMakeCache.txt" ] ||
-  cmake -S "$root" -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$linux_build" -j "$jobs" --target vexa vexa-sign cquill-test-server sdr-test-server mox-sample-client
 
 echo "=== windows end-to-end tests"
 failed=()

@@ -52,11 +52,16 @@ build_zstd() {
     -DZSTD_BUILD_TESTS=OFF -DZSTD_BUILD_SHARED=OFF -DZSTD_BUILD_STATIC=ON
 }
 
-# Narrow strings, as on Linux: the library passes UTF-8 to it.
+# Narrow strings, as on Linux: the library passes UTF-8 to it. No thread pool (it only
+# serves asynchronous appenders, which then append at once): linked into cquill.dll it
+# would start with the library's loading and stop with its unloading, under the
+# loader lock, where its threads can neither start nor end; an unload soon after a load
+# would hang, a later one crash in a stopping thread, and the process end would wait
+# for threads already gone.
 build_log4cplus() {
   cmake_install "$(debian_source log4cplus)" log4cplus -DUNICODE=OFF -DLOG4CPLUS_BUILD_TESTING=OFF \
     -DLOG4CPLUS_BUILD_LOGGINGSERVER=OFF -DWITH_UNIT_TESTS=OFF -DLOG4CPLUS_ENABLE_DECORATED_LIBRARY_NAME=OFF \
-    -DWITH_ICONV=OFF
+    -DWITH_ICONV=OFF -DLOG4CPLUS_ENABLE_THREAD_POOL=OFF
 }
 
 # Windows' own TLS (Schannel) and zlib from Debian's MinGW package; nothing else.

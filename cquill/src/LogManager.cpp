@@ -1,6 +1,8 @@
 #include "cquill/src/LogManager.h"
 
+#include <cstdio>
 #include <locale>
+#include <sstream>
 #include <stdexcept>
 
 #include <log4cplus/configurator.h>
@@ -34,6 +36,20 @@ void UseChineseCharacterClassification()
     std::locale::global(std::locale(std::locale(), ChineseLocale(), std::locale::ctype));
 }
 
+// The configuration's bytes, read through the platform layer: log4cplus would open the
+// name in the system's code page on Windows, which need not hold the client's folder.
+std::string ReadProperties(const std::wstring& path)
+{
+    std::string bytes;
+    if (std::FILE* file = platform::OpenFileStream(path, "rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            bytes.append(buffer, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 CLogManager& CLogManager::Instance()
@@ -54,8 +70,10 @@ CLogManager::CLogManager()
     // client's standard error about the file and about loggers without appenders.
     configured_ = platform::FileExists(properties);
     if (configured_) {
-        // The watcher dies with this scope, so the file is read once and later edits are ignored.
-        log4cplus::ConfigureAndWatchThread watcher(platform::NativePath(properties), 5000);
+        // Read once: later edits are ignored.
+        std::istringstream text(ReadProperties(properties));
+        log4cplus::PropertyConfigurator configurator{log4cplus::helpers::Properties(text)};
+        configurator.configure();
     }
     for (const char* name : {"mox", "mox.draw", "mox.ui", "mox.indicator", "mox.base", "mox.mainframe"})
         loggers_.push_back(log4cplus::Logger::getInstance(name));

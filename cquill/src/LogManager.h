@@ -59,8 +59,11 @@ void LogLine(log4cplus::LogLevel level, LogFormat format, Args... args)
         line[0] = L'\0';
         const int length = std::swprintf(line, std::size(line), format.text, args...);
         // A line too long for the buffer fails the call but is still there, cut: write that.
+        // (MinGW's runtime returns the length the whole line would have had instead.)
         line[std::size(line) - 1] = L'\0';
-        WriteLogLine(level, std::wstring_view(line, length < 0 ? std::wcslen(line) : length), format.where);
+        const bool cut = length < 0 || static_cast<std::size_t>(length) >= std::size(line);
+        WriteLogLine(level, std::wstring_view(line, cut ? std::wcslen(line) : static_cast<std::size_t>(length)),
+                     format.where);
     }
 }
 

@@ -7,9 +7,7 @@ namespace testing_support {
 
 GameTestServer::GameTestServer(const std::vector<std::string>& arguments)
 {
-    ChildOptions options;
-    options.arguments = arguments;
-    child_ = std::make_unique<ChildProcess>(TEST_BIN_DIR "/cquill-test-server", options);
+    child_ = std::make_unique<TestServerProcess>("cquill-test-server", arguments);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (child_->Stdout().find('\n') == std::string::npos) {
         if (std::chrono::steady_clock::now() > deadline || !child_->Running())

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
+#include "tests/support/TestServerProcess.h"
 
 namespace testing_support {
 
@@ -22,7 +22,7 @@ public:
     bool WaitForEvent(const std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 private:
-    std::unique_ptr<ChildProcess> child_;
+    std::unique_ptr<TestServerProcess> child_;
     std::uint16_t port_ = 0;
 };
 

@@ -10,16 +10,16 @@
 //   finished N / later N       with --recheck-after: the entries as soon as IsFinished was
 //                              true, and again that long afterwards
 // With --parallel N it runs N lookups at once and prints "lookups N answered K" and
-// "descriptors BEFORE AFTER" (open descriptors before the first and after the last).
+// "descriptors BEFORE AFTER" (open descriptors or handles before the first and after the last).
 #include "platform/program_entry.h"
 #include "cquill.h"
 #include "platform/testing/loaded_module.h"
+#include "platform/testing/open_handles.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,14 +40,6 @@ struct Options {
 long long MillisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-std::size_t OpenDescriptors()
-{
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
 }
 
 // The answer must not change once the lookup says it is finished.
@@ -85,7 +77,7 @@ void RunOne(CreateISdrFunction create, const Options& options)
 
 void RunParallel(CreateISdrFunction create, const Options& options)
 {
-    const std::size_t before = OpenDescriptors();
+    const std::size_t before = platform::testing::OpenHandleCount();
     std::atomic<int> answered{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < options.parallel; ++i) {
@@ -103,7 +95,7 @@ void RunParallel(CreateISdrFunction create, const Options& options)
     for (auto& thread : threads)
         thread.join();
     std::printf("lookups %d answered %d\n", options.parallel, answered.load());
-    std::printf("descriptors %zu %zu\n", before, OpenDescriptors());
+    std::printf("descriptors %zu %zu\n", before, platform::testing::OpenHandleCount());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "cquill/src/sdr/SDRLog.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,8 @@ TEST(ModuleDirectory, IsTheExecutablesFolderWithItsSlash)
     const std::wstring folder = quill::sdr::GetModuleDirectory();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), L'/');
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "cquill_sdr_tests"));
+    const auto program = std::filesystem::path(testing_support::TestProgram("cquill_sdr_tests")).filename();
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / program));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// Whole lookups as the game client runs them: the lookup client loads libcquill.so
+// Whole lookups as the game client runs them: the lookup client loads the library
 // from a client tree whose "SysCfg/SDR.INI" points the six endpoints at the test server.
 #include "cquill/src/sdr/GbkText.h"
 #include "tests/cquill/sdr/SdrTestServer.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
+#include "tests/support/TestProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ struct Outcome {
 
 class Lookup : public ::testing::Test {
 protected:
-    Lookup() : tree_(TEST_BIN_DIR "/sdr-lookup-client", "client")
+    Lookup() : tree_(testing_support::TestProgram("sdr-lookup-client"), "client")
     {
         std::filesystem::create_directories(tree_.ModuleFolder() / "SysCfg");
         std::filesystem::create_directories(tree_.ModuleFolder() / "log");
@@ -49,6 +50,9 @@ protected:
         Outcome outcome;
         std::istringstream lines(client.Stdout());
         for (std::string line; std::getline(lines, line);) {
+            // The client's text output ends its lines with "\r\n" on Windows.
+            if (line.ends_with('\r'))
+                line.pop_back();
             const auto blank = line.find(' ');
             if (line.starts_with("entry "))
                 outcome.entries.push_back(line.substr(blank + 1));
@@ -58,7 +62,10 @@ protected:
         return outcome;
     }
 
-    std::filesystem::path Library() const { return tree_.ModuleFolder() / "libcquill.so"; }
+    std::filesystem::path Library() const
+    {
+        return tree_.ModuleFolder() / std::filesystem::path(CQUILL_LIBRARY).filename();
+    }
     std::filesystem::path LogPath() const { return tree_.ModuleFolder() / "log" / "SDR.log"; }
     std::string LogText() const { return testing_support::ReadFileBytes(LogPath()); }
     bool Logged(const std::string& text) const { return LogText().find(text) != std::string::npos; }

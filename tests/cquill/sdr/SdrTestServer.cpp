@@ -11,10 +11,9 @@ namespace sdr_testing {
 
 SdrTestServer::SdrTestServer(const std::vector<std::string>& behaviours)
 {
-    testing_support::ChildOptions options;
-    options.arguments = {"--requests", (temp_.Path() / "requests.txt").string()};
-    options.arguments.insert(options.arguments.end(), behaviours.begin(), behaviours.end());
-    child_ = std::make_unique<testing_support::ChildProcess>(TEST_BIN_DIR "/sdr-test-server", options);
+    std::vector<std::string> arguments = {"--requests", (temp_.Path() / "requests.txt").string()};
+    arguments.insert(arguments.end(), behaviours.begin(), behaviours.end());
+    child_ = std::make_unique<testing_support::TestServerProcess>("sdr-test-server", arguments);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (child_->Stdout().find("ready\n") == std::string::npos) {
         if (std::chrono::steady_clock::now() > deadline || !child_->Running())

@@ -1,5 +1,5 @@
 #pragma once
-#include "tests/support/ChildProcess.h"
+#include "tests/support/TestServerProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdint>
@@ -24,7 +24,7 @@ public:
 
 private:
     testing_support::TempDir temp_;
-    std::unique_ptr<testing_support::ChildProcess> child_;
+    std::unique_ptr<testing_support::TestServerProcess> child_;
     std::vector<std::uint16_t> ports_;
 };
 

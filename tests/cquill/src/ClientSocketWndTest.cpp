@@ -1,4 +1,5 @@
-#include <semaphore>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -59,6 +60,29 @@ TEST_F(ClientSocketWndTest, OneReceiveMessageDeliversEveryQueuedPacket)
     EXPECT_EQ(target.Events(), (std::vector<std::string>{"send 5", "receive 01", "receive 02"}));
 }
 
+// A binary semaphore: std::binary_semaphore of MinGW's GCC 12 waits forever on Windows
+// (its atomic wait misses a release where the system has no futex).
+class Signal {
+public:
+    void release()
+    {
+        std::lock_guard guard(lock_);
+        raised_ = true;
+        changed_.notify_all();
+    }
+    void acquire()
+    {
+        std::unique_lock guard(lock_);
+        changed_.wait(guard, [this] { return raised_; });
+        raised_ = false;
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool raised_ = false;
+};
+
 // Lets the window's thread dispatch right after each post, while the worker waits inside it.
 class DispatchAtPost : public CClientSocketWnd {
 protected:
@@ -70,8 +94,8 @@ protected:
     }
 
 public:
-    std::binary_semaphore posted{0};
-    std::binary_semaphore dispatched{0};
+    Signal posted;
+    Signal dispatched;
 };
 
 TEST(ClientSocketWndPostTest, APacketIsQueuedBeforeItsWindowHearsOfIt)

@@ -1,0 +1,15 @@
+#include "platform/testing/open_handles.h"
+
+#include <filesystem>
+
+namespace platform::testing {
+
+std::size_t OpenHandleCount()
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+}  // namespace platform::testing
