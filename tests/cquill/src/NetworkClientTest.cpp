@@ -1,13 +1,13 @@
 // A game client as the real one is built: compiled from the public header alone, loading
-// libcquill.so with dlopen and binding its exports by name, talking to the test game server.
-#include <dlfcn.h>
-#include <poll.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
+// the library and binding its exports by name, talking to the test game server. In
+// main-thread mode the Windows client pumps its own message loop, as a game's does.
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "cquill.h"
+#include "platform/testing/loaded_module.h"
+#include "platform/testing/thread_messages.h"
 #include "tests/cquill/src/BlobField.h"
 #include "tests/support/GameTestServer.h"
 #include "tests/support/LoopbackPort.h"
@@ -24,9 +26,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing_support::GameTestServer;
 
-unsigned ThreadId()
+std::thread::id ThreadId()
 {
-    return static_cast<unsigned>(syscall(SYS_gettid));
+    return std::this_thread::get_id();
 }
 
 using cquill_test::BlobField;
@@ -78,7 +80,7 @@ public:
         std::lock_guard guard(lock_);
         return lines_;
     }
-    std::vector<unsigned> Threads() const
+    std::vector<std::thread::id> Threads() const
     {
         std::lock_guard guard(lock_);
         return threads_;
@@ -118,7 +120,7 @@ private:
     mutable std::mutex lock_;
     mutable std::condition_variable changed_;
     std::vector<std::string> lines_;
-    std::vector<unsigned> threads_;
+    std::vector<std::thread::id> threads_;
     int sent_ = 0;
     EventHook onEvent_;
 };
@@ -129,8 +131,7 @@ class NetworkClient : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        library_ = dlopen(CQUILL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library_, nullptr) << dlerror();
+        ASSERT_TRUE(library_.Loaded()) << library_.Failure();
         create = Bind<CreateNetworkInterfaceFunction>("CreateNetworkInterface");
         release = Bind<ReleaseNetworkInterfaceFunction>("ReleaseNetworkInterface");
         dispatch = Bind<DispatchNetworkMessagesFunction>("DispatchNetworkMessages");
@@ -147,14 +148,12 @@ protected:
         if (release)
             release(&network);
         EXPECT_EQ(network, nullptr);
-        if (library_)
-            dlclose(library_);
     }
 
     template <class Function>
     Function Bind(const char* name)
     {
-        return reinterpret_cast<Function>(dlsym(library_, name));
+        return reinterpret_cast<Function>(library_.Symbol(name));
     }
 
     void ConnectTo(const GameTestServer& server, bool mainThread = false)
@@ -166,6 +165,14 @@ protected:
         }
     }
 
+    // One turn of the client's loop: the library's dispatch on Linux, the thread's own
+    // message loop on Windows, where the library's window lives in it.
+    int Dispatch(int waitMilliseconds)
+    {
+        const int pumped = platform::testing::PumpThreadMessages(waitMilliseconds);
+        return pumped >= 0 ? pumped : dispatch(waitMilliseconds);
+    }
+
     // Dispatches on this thread until the line was delivered.
     bool DispatchUntil(const std::string& line)
     {
@@ -173,7 +180,7 @@ protected:
         while (!listener.WaitFor(line, 0ms)) {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
-            dispatch(10);
+            Dispatch(10);
         }
         return true;
     }
@@ -188,7 +195,7 @@ protected:
         return message;
     }
 
-    void* library_ = nullptr;
+    platform::testing::CLoadedModule library_{CQUILL_LIBRARY};
     CreateNetworkInterfaceFunction create = nullptr;
     ReleaseNetworkInterfaceFunction release = nullptr;
     DispatchNetworkMessagesFunction dispatch = nullptr;
@@ -419,7 +426,7 @@ TEST_F(NetworkClient, MainThreadModeDeliversEveryLastPacketOfABurstAtOnce)
         const auto deadline = std::chrono::steady_clock::now() + 2s;
         while (!listener.WaitFor(echo, 0ms)) {
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << echo;
-            dispatch(0);
+            Dispatch(0);
         }
     }
 }
@@ -429,9 +436,10 @@ TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingT
     GameTestServer server({"--pids", "1001", "wait=200", "send=tid=1/tid=2", "echo"});
     ConnectTo(server, true);
     const int descriptor = messageFd();
+#ifndef _WIN32
     ASSERT_GE(descriptor, 0);
-    pollfd waiting{descriptor, POLLIN, 0};
-    ASSERT_EQ(poll(&waiting, 1, 5000), 1);
+#endif
+    ASSERT_TRUE(platform::testing::WaitForThreadMessage(descriptor, 5000));
     EXPECT_TRUE(listener.Lines().empty());
 
     std::thread other([&] { EXPECT_EQ(dispatch(0), 0); });
@@ -440,15 +448,15 @@ TEST_F(NetworkClient, MainThreadModeDeliversOnlyInsideDispatchOnTheInitialisingT
 
     // Both packets of the burst were read in one step: one dispatch delivers both.
     ASSERT_TRUE(server.WaitForEvent("connection 1"));
-    ASSERT_EQ(poll(&waiting, 1, 5000), 1);
+    ASSERT_TRUE(platform::testing::WaitForThreadMessage(descriptor, 5000));
     std::this_thread::sleep_for(300ms);
-    EXPECT_GE(dispatch(0), 2);
+    EXPECT_GE(Dispatch(0), 2);
     EXPECT_EQ(listener.Lines(), (Lines{"status 0->1", "status 1->2", "message tid=1 seq=0", "message tid=2 seq=0"}));
 
     varo::Message ping = MessageWith(9, 0, {std::make_shared<BlobField>(1001, "hi")});
     ASSERT_EQ(network->SendMessage(&ping), 1);
     ASSERT_TRUE(DispatchUntil("message tid=9 seq=0 1001:6869"));
-    for (unsigned thread : listener.Threads())
+    for (const std::thread::id thread : listener.Threads())
         EXPECT_EQ(thread, ThreadId());
 }
 
@@ -457,12 +465,11 @@ TEST_F(NetworkClient, SwitchingMainThreadModeOffDropsUndeliveredEvents)
     GameTestServer server({"--pids", "1001", "wait=300", "send=tid=1", "echo"});
     ConnectTo(server, true);
     ASSERT_TRUE(DispatchUntil("status 1->2"));
-    pollfd waiting{messageFd(), POLLIN, 0};
-    ASSERT_EQ(poll(&waiting, 1, 5000), 1);
+    ASSERT_TRUE(platform::testing::WaitForThreadMessage(messageFd(), 5000));
     network->Initialize(&listener, false);
     // A report the worker is still finishing may reach the old window, which hands it to
     // nobody: the listener hears nothing on this thread.
-    dispatch(0);
+    Dispatch(0);
     EXPECT_EQ(listener.Lines(), (Lines{"status 0->1", "status 1->2"}));
 
     varo::Message ping = MessageWith(2, 0, {});
