@@ -1,16 +1,14 @@
 #include "platform/socket.h"
 #include "platform/wakeup.h"
 
+#include "platform/common/socket_internal.h"
+#include "platform/testing/loopback_socket.h"
+#include "platform/testing/open_handles.h"
 #include "tests/support/LoopbackPort.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -23,13 +21,14 @@ platform::Ipv4Endpoint Loopback(const testing_support::LoopbackPort& port)
     return {platform::ParseIpv4("127.0.0.1"), port.Number()};
 }
 
-std::size_t OpenDescriptors()
-{
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
+namespace loopback = platform::testing;
+
+// A refused connection in the system's numbering: errno, Windows Sockets.
+#ifdef _WIN32
+constexpr int kRefused = 10061;
+#else
+constexpr int kRefused = 111;
+#endif
 
 TEST(Socket, RefusedConnectionReportsTheSystemErrorInBracketForm)
 {
@@ -37,9 +36,13 @@ TEST(Socket, RefusedConnectionReportsTheSystemErrorInBracketForm)
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
     EXPECT_FALSE(socket.Connect(Loopback(bound)));
-    EXPECT_EQ(platform::LastSocketError(), ECONNREFUSED);
-    EXPECT_EQ(platform::FormatSocketError(ECONNREFUSED), "[111]Connection refused");
+    EXPECT_EQ(platform::LastSocketError(), kRefused);
+    EXPECT_EQ(platform::FormatSocketError(kRefused), "[" + std::to_string(kRefused) + "]" + platform::SocketErrorText(kRefused));
+    EXPECT_FALSE(platform::SocketErrorText(kRefused).empty());
+#ifndef _WIN32
+    EXPECT_EQ(platform::FormatSocketError(kRefused), "[111]Connection refused");
     EXPECT_EQ(platform::FormatSocketError(0), "[0]Success");
+#endif
 }
 
 TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
@@ -48,7 +51,7 @@ TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect(Loopback(listener)));
-    const int peer = listener.Accept();
+    const auto peer = listener.Accept();
 
     // More than the socket buffers hold, so the sender has to wait for the reader.
     std::string sent(8 * 1024 * 1024, '\0');
@@ -58,7 +61,7 @@ TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
         std::string got;
         char buffer[65536];
         while (got.size() < size) {
-            const auto count = recv(peer, buffer, sizeof buffer, 0);
+            const auto count = loopback::ReceiveBytes(peer, buffer, sizeof buffer);
             if (count <= 0)
                 break;
             got.append(buffer, static_cast<std::size_t>(count));
@@ -73,8 +76,8 @@ TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
     }
     EXPECT_EQ(reader.get(), sent);
 
-    send(peer, "bye", 3, 0);
-    close(peer);
+    loopback::SendAll(peer, "bye");
+    loopback::CloseSocket(peer);
     char buffer[8];
     EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 3);
     EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 0);
@@ -82,12 +85,12 @@ TEST(Socket, SendsMoreThanTheBuffersHoldInOrder)
 
 TEST(Socket, CloseFromAnotherThreadAbortsABlockedReceiveAndReleasesTheDescriptor)
 {
-    const std::size_t before = OpenDescriptors();
+    [[maybe_unused]] const std::size_t before = loopback::OpenHandleCount();
     testing_support::LoopbackPort listener;
     auto socket = std::make_unique<platform::CSocket>();
     ASSERT_TRUE(socket->Create());
     ASSERT_TRUE(socket->Connect(Loopback(listener)));
-    const int peer = listener.Accept();
+    const auto peer = listener.Accept();
 
     auto receive = std::async(std::launch::async, [&] {
         char buffer[16];
@@ -104,8 +107,11 @@ TEST(Socket, CloseFromAnotherThreadAbortsABlockedReceiveAndReleasesTheDescriptor
     EXPECT_EQ(socket->Send(&byte, 1), -1);
     socket->Close();
     socket.reset();
-    close(peer);
-    EXPECT_EQ(OpenDescriptors(), before + 1);  // only the listener is left
+    loopback::CloseSocket(peer);
+#ifndef _WIN32
+    // Windows counts handles of its own beside the sockets (and wine none at all).
+    EXPECT_EQ(loopback::OpenHandleCount(), before + 1);  // only the listener is left
+#endif
 }
 
 TEST(Socket, CloseFromAnotherThreadAbortsABlockedSend)
@@ -114,7 +120,7 @@ TEST(Socket, CloseFromAnotherThreadAbortsABlockedSend)
     platform::CSocket socket;
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect(Loopback(listener)));
-    const int peer = listener.Accept();  // never reads, so the buffers fill up
+    const auto peer = listener.Accept();  // never reads, so the buffers fill up
 
     auto sender = std::async(std::launch::async, [&] {
         const std::string block(1 << 20, 'x');
@@ -125,8 +131,8 @@ TEST(Socket, CloseFromAnotherThreadAbortsABlockedSend)
     ASSERT_EQ(sender.wait_for(500ms), std::future_status::timeout);
     socket.Close();
     ASSERT_EQ(sender.wait_for(2s), std::future_status::ready);
-    EXPECT_EQ(sender.get(), ECONNABORTED);
-    close(peer);
+    EXPECT_EQ(sender.get(), platform::detail::kSocketClosedError);
+    loopback::CloseSocket(peer);
 }
 
 TEST(Socket, CloseFromAnotherThreadAbortsABlockedConnect)
@@ -174,12 +180,12 @@ TEST(Socket, NonBlockingConnectCompletesThroughWait)
     EXPECT_TRUE(platform::IsWouldBlock(platform::LastSocketError()));
     EXPECT_EQ(socket.Wait(true, false, 50, readiness), platform::SocketWait::TimedOut);
 
-    const int peer = listener.Accept();
-    send(peer, "x", 1, 0);
+    const auto peer = listener.Accept();
+    loopback::SendAll(peer, "x");
     ASSERT_EQ(socket.Wait(true, false, 2000, readiness), platform::SocketWait::Ready);
     EXPECT_TRUE(readiness.readable);
     EXPECT_EQ(socket.Receive(buffer, sizeof buffer), 1);
-    close(peer);
+    loopback::CloseSocket(peer);
 }
 
 TEST(Socket, WaitOrWakeEndsOnReadinessWakeOrCloseAndCreateWaitsForTheWaiter)
@@ -189,7 +195,7 @@ TEST(Socket, WaitOrWakeEndsOnReadinessWakeOrCloseAndCreateWaitsForTheWaiter)
     platform::CWakeup wakeup;
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect(Loopback(listener)));
-    const int peer = listener.Accept();
+    const auto peer = listener.Accept();
 
     // Nothing to read and nothing to write wanted: the whole time passes.
     EXPECT_FALSE(socket.WaitOrWake(true, false, wakeup, 50));
@@ -201,7 +207,7 @@ TEST(Socket, WaitOrWakeEndsOnReadinessWakeOrCloseAndCreateWaitsForTheWaiter)
     EXPECT_TRUE(socket.WaitOrWake(true, false, wakeup, 5000));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_FALSE(wakeup.Wait(0));
-    send(peer, "x", 1, 0);
+    loopback::SendAll(peer, "x");
     EXPECT_TRUE(socket.WaitOrWake(true, false, wakeup, 2000));
 
     // Closed under a long wait, the wait ends; a new descriptor waits for it to leave.
@@ -213,7 +219,7 @@ TEST(Socket, WaitOrWakeEndsOnReadinessWakeOrCloseAndCreateWaitsForTheWaiter)
     EXPECT_TRUE(socket.Create());
     ASSERT_EQ(waiting.wait_for(1s), std::future_status::ready);
     EXPECT_FALSE(waiting.get());
-    close(peer);
+    loopback::CloseSocket(peer);
 }
 
 TEST(Socket, ResolvesDottedAddressesAndNamesToIpv4)
