@@ -19,17 +19,23 @@ protected:
             fs::copy_file(VEXA_UI_DESKTOP_MODULE, tree.ModuleFolder() / fs::path(VEXA_UI_DESKTOP_MODULE).filename());
     }
 
-    // The updater as the game starts it, without VEXA_UI: the display makes it the
-    // desktop backend. Driven by the steps; returns the driver's output.
-    std::string UpdateDriven(const std::vector<std::string>& steps)
+    // The updater on this desktop, with VEXA_UI set to ui: empty as the game starts it,
+    // so that the display makes it the desktop backend.
+    ChildOptions DesktopOptions(const std::string& ui) const
     {
         ChildOptions options = UpdateOptions();
         std::erase_if(options.environment, [](const auto& entry) { return entry.first.starts_with("VEXA_UI"); });
-        options.environment.emplace_back("VEXA_UI", "");
+        options.environment.emplace_back("VEXA_UI", ui);
         for (const auto& entry : desktop.Environment())
             options.environment.push_back(entry);
+        return options;
+    }
+
+    // The updater as the game starts it, driven by the steps; returns the driver's output.
+    std::string UpdateDriven(const std::vector<std::string>& steps)
+    {
         const std::unique_ptr<ChildProcess> driver = desktop.StartDriver(steps);
-        ChildProcess vexa(tree.Program().string(), options);
+        ChildProcess vexa(tree.Program().string(), DesktopOptions(""));
         const std::string driven = DesktopSession::Driven(*driver);
         EXPECT_TRUE(vexa.Wait(120s));
         EXPECT_EQ(vexa.ExitCode(), 0) << vexa.Stderr();
@@ -86,6 +92,26 @@ TEST_F(DesktopUpdateTest, OptionalUpdateAnsweredYesByClickingIsInstalled)
     EXPECT_EQ(Client(), "-onlymain: started\n");
     EXPECT_EQ(DifferingFiles(tree.Root(), newest), "");
     EXPECT_EQ(ReadFileBytes(tree.ModuleFolder() / "vexa.xml"), Config("1.1.0", "0.0.0"));
+}
+
+// Forced onto a display that is not there, the updater falls back to the console,
+// which without a terminal can ask nobody: the log says both, and the optional update
+// is declined by its default answer.
+TEST_F(DesktopUpdateTest, ADesktopThatCannotStartFallsBackToTheConsoleAndTheLogSaysSo)
+{
+    if (!desktop.Failure().empty())
+        GTEST_SKIP() << "no virtual display: " << desktop.Failure();
+    Publish("0.0.0", {{"/a.txt", "new a"}, {"/keep.txt", "same"}});
+    ChildOptions options = DesktopOptions("desktop");
+    options.environment.emplace_back("DISPLAY", ":4242");
+    ChildProcess vexa(tree.Program().string(), options);
+    ASSERT_TRUE(vexa.Wait(120s));
+    EXPECT_EQ(vexa.ExitCode(), 0) << vexa.Stderr();
+    EXPECT_TRUE(LoggedInOrder({L"桌面界面无法启动, 改用控制台: cannot open display :4242",
+                               L"无人可以回答[更新提示] 检测到有可用更新，是否立即下载并安装!, 采用默认答案 no",
+                               L"可选更新未被接受(应答 7)，启动已安装的版本"}));
+    EXPECT_EQ(Client(), "-onlymain: started\n");
+    EXPECT_EQ(DifferingFiles(tree.Root(), kOld), "");
 }
 
 }  // namespace
