@@ -4,7 +4,7 @@ picture is blank: a drawn dialog has a frame, texts and bars, so many colours.
 
 Usage: bmp-to-png.py <in.bmp> <out.png>
 """
-import importlib.util
+import runpy
 import struct
 import sys
 from pathlib import Path
@@ -14,10 +14,7 @@ MIN_COLOURS = 8
 
 def load_png_writer():
     path = Path(__file__).resolve().parent / "make-images.py"
-    spec = importlib.util.spec_from_file_location("make_images", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module.png
+    return runpy.run_path(str(path), run_name="make_images")["png"]
 
 
 def read_bmp(data):
