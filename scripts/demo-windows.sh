@@ -7,6 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/local-nginx.sh"
+source "$root/scripts/demo-report.sh"
 source "$root/tests/windows/common.bash"
 export VEXA_WINDOWS_DEPS=${VEXA_WINDOWS_DEPS:-$root/build/windows-deps}
 "$root/scripts/install-deps.sh" windows
@@ -107,9 +108,8 @@ sign sign "$(windows_path "$work/keys/update.key")" "$(windows_path "$work/site/
 
 echo "== the installed tree's own list (vexa.exe -g -s: the updater's folder left out)"
 vexa -g -q -s
-tree_digests() { (cd "$game" && find . -path ./vexa/log -prune -o -type f -print | LC_ALL=C sort | xargs -d '\n' md5sum); }
 echo "== the tree before the update"
-tree_digests
+tree_digests "$game"
 
 echo "== vexa.exe update (console dialogs; without a terminal each bar prints a line per ten per cent)"
 export MOX_SAMPLE_CLIENT_LOG
@@ -120,15 +120,6 @@ echo "== the new client started and finished the updater's hand-over (a running 
 echo "   overwritten on Windows: the client replaces it once the updater has ended):"
 cat "$work/client-start.log"
 echo "== the tree after the update (compare with the published list above)"
-tree_digests
+tree_digests "$game"
 
-echo
-echo "== what the client's window received (message 1033 = WM_USER+9; wparam 0 optional, 1 forced, 2 none, 3 check failed)"
-echo "   the signed check finds the optional update; the rewritten file is refused"
-cat "$work/client.out"
-echo
-echo "== the updater's log, $game/vexa/log/update.log (UTF-16LE on disk)"
-iconv -f UTF-16 -t UTF-8 "$game/vexa/log/update.log"
-echo
-echo "== requests nginx served"
-cat "$work/access.log"
+demo_outcome "$game"

@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/local-nginx.sh"
+source "$root/scripts/demo-report.sh"
 "$root/scripts/install-deps.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -82,9 +83,8 @@ config 1.1.0 1.1.0 > "$work/site/MOXUpdate/MOX/vexa.xml"
 
 echo "== the installed tree's own list (vexa -g -s: the updater's folder left out)"
 "$work/game/vexa/vexa" -g -q -s </dev/null
-tree_digests() { (cd "$work/game" && find . -path ./vexa/log -prune -o -type f -print | sort | xargs md5sum); }
 echo "== the tree before the update"
-tree_digests
+tree_digests "$work/game"
 
 echo "== vexa update (console dialogs; without a terminal each bar prints a line per ten per cent)"
 export MOX_SAMPLE_CLIENT_LOG="$work/client-start.log"
@@ -95,15 +95,6 @@ sleep 0.5
 echo "== the new client started and finished the updater's hand-over:"
 cat "$MOX_SAMPLE_CLIENT_LOG"
 echo "== the tree after the update (compare with the published list above)"
-tree_digests
+tree_digests "$work/game"
 
-echo
-echo "== what the client's window received (message 1033 = WM_USER+9; wparam 0 optional, 1 forced, 2 none, 3 check failed)"
-echo "   the signed check finds the optional update; the rewritten file is refused"
-cat "$work/client.out"
-echo
-echo "== the updater's log, $work/game/vexa/log/update.log (UTF-16LE on disk)"
-iconv -f UTF-16 -t UTF-8 "$work/game/vexa/log/update.log"
-echo
-echo "== requests nginx served"
-cat "$work/access.log"
+demo_outcome "$work/game"
