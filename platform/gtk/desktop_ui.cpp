@@ -2,6 +2,7 @@
 
 #include "platform/gtk/desktop_box.h"
 
+#include <cstdlib>
 #include <future>
 
 namespace platform::gtk {
@@ -42,6 +43,11 @@ int CDesktopUi::ShowMessageBox(const std::wstring& text, const std::wstring& tit
         ShowDesktopBox(text, title, style, OwnerWindow(ownerDialogId), [&answer](int given) { answer.set_value(given); });
     });
     return answer.get_future().get();
+}
+
+void CDesktopUi::Stop()
+{
+    m_thread.Stop();
 }
 
 void CDesktopUi::DialogOpened(const DialogView& dialog)
@@ -96,13 +102,29 @@ GtkWindow* CDesktopUi::OwnerWindow(int templateId) const
 
 }  // namespace platform::gtk
 
+namespace {
+
+platform::gtk::CDesktopUi* g_started = nullptr;
+
+// The backend itself outlives the program's end, since a dialog thread may still
+// report to it; only its loop ends before the process does.
+void StopStartedBackend()
+{
+    g_started->Stop();
+}
+
+}  // namespace
+
 // The module's one entry point, looked up by name.
 extern "C" __attribute__((visibility("default"))) platform::IUiBackend* VexaCreateDesktopUi(const platform::DesktopUiHost& host,
                                                                                              std::string& failure)
 {
     auto* backend = new platform::gtk::CDesktopUi(host);
-    if (backend->Start(failure))
-        return backend;
-    delete backend;
-    return nullptr;
+    if (!backend->Start(failure)) {
+        delete backend;
+        return nullptr;
+    }
+    g_started = backend;
+    std::atexit(StopStartedBackend);
+    return backend;
 }

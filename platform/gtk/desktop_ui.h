@@ -19,6 +19,9 @@ class CDesktopUi : public IUiBackend {
 public:
     explicit CDesktopUi(const DesktopUiHost& host);
     bool Start(std::string& failure);
+    // Ends the toolkit's loop after what was handed over before; called as the
+    // process ends.
+    void Stop();
 
     int ShowMessageBox(const std::wstring& text, const std::wstring& title, unsigned style, int ownerDialogId) override;
     void DialogOpened(const DialogView& dialog) override;

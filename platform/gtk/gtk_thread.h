@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace platform::gtk {
 
@@ -13,8 +15,20 @@ public:
     bool Start(std::string& failure);
     // Runs task on the loop's thread, after every task handed over before it. Tasks
     // come after the toolkit's input and drawing, so a busy transfer never starves
-    // the windows.
+    // the windows. Once the loop has stopped, tasks are dropped.
     void Invoke(std::function<void()> task);
+    // Ends the loop after the tasks already handed over and waits for its thread, so
+    // that the process never ends under a window being drawn.
+    void Stop();
+
+private:
+    void Queue(std::function<void()> task);
+
+    std::thread m_loop;
+    // Held while a task is queued, so that none slips in after the loop has ended: an
+    // unowned loop would run it at once on the caller's thread.
+    std::mutex m_lock;
+    bool m_stopped = false;
 };
 
 }  // namespace platform::gtk
