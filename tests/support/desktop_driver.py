@@ -9,7 +9,9 @@ needs and the driver exits with 1 and a message when it does not come:
   splash                    an untitled window showing a picture (the splash) is shown
   bar=<title>:<n>:<percent> the n-th bar (from the top) of that window reaches the percent
   read=<title>              prints "read <title>" and one line per label ("label <text>")
-                            and bar ("bar <percent>"), top to bottom
+                            and bar ("bar <percent>"), top to bottom, once it shows any
+  text=<title>:<text>       a window with that title shows a label with that text (a
+                            box after a box of the same title, told apart by its text)
   shot=<title>:<file>       saves that window as a PNG, prints "shot <file> <colours>"
   click=<title>:<button>    clicks the button with that label in that window (mouse)
   key=<title>:<key>         points at that window and presses a key (Return, Escape)
@@ -170,13 +172,22 @@ def step(action, value):
             return len(bars) >= int(number) and percent(bars[int(number) - 1]) >= int(target)
         until("bar %s of %s at %s" % (number, title, target), reached)
     elif action == "read":
-        shown = until(value, lambda: window(value))
+        # A window being built or taken down shows no controls yet or any more.
+        def shown():
+            found = window(value)
+            readable = found and controls(found, Atspi.Role.LABEL) + controls(found, Atspi.Role.PROGRESS_BAR)
+            return readable or None
+        readable = until(value, shown)
         print("read " + value, flush=True)
-        for node in sorted(controls(shown, Atspi.Role.LABEL) + controls(shown, Atspi.Role.PROGRESS_BAR), key=position):
+        for node in sorted(readable, key=position):
             if node.get_role() == Atspi.Role.LABEL:
                 print("label " + node.get_name(), flush=True)
             else:
                 print("bar %d" % percent(node), flush=True)
+    elif action == "text":
+        title, text = value.rsplit(":", 1)
+        until("%s in %s" % (text, title), lambda: window(title) and any(
+            label.get_name() == text for label in controls(window(title), Atspi.Role.LABEL)))
     elif action == "shot":
         title, path = value.split(":", 1)
         find = splash if title == "splash" else lambda: window(title)
