@@ -1,8 +1,7 @@
 // Loads arbitrary bytes as a document file, walks every element reading every text,
 // then appends to the document and saves it, checking that the index stays consistent.
+#include "platform/process.h"
 #include "vexa/xml/CXmlDocument.h"
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -17,7 +16,7 @@ std::wstring ScratchPath(const char* name)
     // Memory-backed when the system has it: the target runs thousands of times a second.
     static const std::filesystem::path folder =
         std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    return (folder / (std::string(name) + std::to_string(getpid()) + ".xml")).wstring();
+    return (folder / (std::string(name) + std::to_string(platform::CurrentProcessId()) + ".xml")).wstring();
 }
 
 // Depth first through the cursor, without recursion: documents nest 65535 deep.

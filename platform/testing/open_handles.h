@@ -7,4 +7,9 @@ namespace platform::testing {
 // that check nothing is left behind. Wine does not count handles: 0 there.
 std::size_t OpenHandleCount();
 
+// Leaves the process unable to open one more descriptor, for a test (in a child
+// process of its own) that shows how a creation failure is met. False where the
+// system has no such limit (Windows).
+bool ForbidNewHandles();
+
 }  // namespace platform::testing

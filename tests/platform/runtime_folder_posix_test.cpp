@@ -2,13 +2,12 @@
 // fallback /tmp/vexa-<uid>/ when the environment names none. Linux only: users, modes
 // and mount namespaces.
 #include "platform/runtime_folder.h"
+#include "platform/testing/own_user.h"
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -112,7 +111,7 @@ TEST_F(FallbackFolderTest, ALinkOrAWrongModeIsNeverUsed)
     const fs::path target = sandbox.Path() / "target";
     fs::create_directory(target);
     fs::permissions(target, fs::perms::owner_all);
-    const std::string mine = "vexa-" + std::to_string(getuid());
+    const std::string mine = "vexa-" + std::to_string(platform::testing::OwnUserId());
     fs::create_directory_symlink(target, sandbox.Path() / mine);
     EXPECT_EQ(ProbeLock(false), "error: /tmp/" + mine + ": is a link");
     EXPECT_TRUE(fs::is_empty(target));

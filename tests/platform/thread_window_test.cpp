@@ -1,7 +1,3 @@
-#ifndef _WIN32
-#include <poll.h>
-#endif
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -9,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/loopback_socket.h"
 #include "platform/thread_window.h"
 #include "platform/threading.h"
 
@@ -25,8 +22,7 @@ void ExpectReadable(bool expected)
     EXPECT_EQ(platform::ThreadMessageDescriptor(), -1);
     static_cast<void>(expected);
 #else
-    pollfd waiting{platform::ThreadMessageDescriptor(), POLLIN, 0};
-    EXPECT_EQ(poll(&waiting, 1, 0) == 1, expected);
+    EXPECT_EQ(platform::testing::WaitReadable(platform::ThreadMessageDescriptor(), 0), expected);
 #endif
 }
 

@@ -1,5 +1,7 @@
 #include "platform/testing/open_handles.h"
 
+#include <sys/resource.h>
+
 #include <filesystem>
 
 namespace platform::testing {
@@ -10,6 +12,12 @@ std::size_t OpenHandleCount()
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
         ++count;
     return count;
+}
+
+bool ForbidNewHandles()
+{
+    const rlimit none{0, 0};
+    return setrlimit(RLIMIT_NOFILE, &none) == 0;
 }
 
 }  // namespace platform::testing

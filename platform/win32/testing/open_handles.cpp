@@ -10,4 +10,9 @@ std::size_t OpenHandleCount()
     return GetProcessHandleCount(GetCurrentProcess(), &count) ? count : 0;
 }
 
+bool ForbidNewHandles()
+{
+    return false;
+}
+
 }  // namespace platform::testing

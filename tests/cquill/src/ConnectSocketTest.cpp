@@ -1,9 +1,5 @@
 // One connection's socket against a real TCP peer on 127.0.0.1, stepped by hand as the
 // network manager's worker would.
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -11,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "cquill/src/ConnectSocket.h"
+#include "platform/testing/open_handles.h"
 #include "tests/cquill/src/SocketEvents.h"
 #include "tests/support/TcpPeer.h"
 
@@ -236,15 +233,11 @@ TEST_F(ConnectSocketTest, FailedSocketCreationLeavesTheSocketReadyToRetry)
     // descriptors, so the child would report them instead; the plain build runs it.
     GTEST_SKIP() << "needs a build without sanitizers";
 #endif
-#ifndef _WIN32
     const auto attemptWithoutDescriptors = [&] {
-        const rlimit none{0, 0};
-        setrlimit(RLIMIT_NOFILE, &none);
-        const bool refused = socket.ConnectServer("127.0.0.1", peer.Port()) == 0;
+        const bool refused = platform::testing::ForbidNewHandles() && socket.ConnectServer("127.0.0.1", peer.Port()) == 0;
         std::_Exit(refused && !socket.IsConnecting() && events.Events().empty() ? 0 : 1);
     };
     EXPECT_EXIT(attemptWithoutDescriptors(), ::testing::ExitedWithCode(0), "");
-#endif
 }
 
 }  // namespace

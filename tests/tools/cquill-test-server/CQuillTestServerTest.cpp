@@ -1,13 +1,8 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <zlib.h>
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/loopback_socket.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/Deflated.h"
@@ -42,19 +37,14 @@ const std::string examplePacket = Bytes(examplePacketHex);
 // A plain TCP client of the test's own.
 class Client {
 public:
-    explicit Client(std::uint16_t port)
+    explicit Client(std::uint16_t port) : socket_(platform::testing::ConnectLoopback(port))
     {
-        descriptor_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        if (connect(descriptor_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        if (socket_ == platform::testing::kNoSocket)
             throw std::runtime_error("cannot connect to the test server");
     }
     ~Client() { Close(); }
 
-    void Send(const std::string& bytes) { ASSERT_EQ(send(descriptor_, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+    void Send(const std::string& bytes) { ASSERT_TRUE(platform::testing::SendAll(socket_, bytes)); }
 
     // Up to `count` bytes; fewer when the server closes or nothing comes for two seconds.
     std::string Receive(std::size_t count = SIZE_MAX)
@@ -62,7 +52,7 @@ public:
         std::string bytes;
         char buffer[65536];
         while (bytes.size() < count && WaitReadable(2000)) {
-            const auto got = recv(descriptor_, buffer, std::min(sizeof buffer, count - bytes.size()), 0);
+            const auto got = platform::testing::ReceiveBytes(socket_, buffer, std::min(sizeof buffer, count - bytes.size()));
             if (got <= 0)
                 break;
             bytes.append(buffer, static_cast<std::size_t>(got));
@@ -71,23 +61,19 @@ public:
         return bytes;
     }
 
-    bool WaitReadable(int milliseconds)
-    {
-        pollfd readable{descriptor_, POLLIN, 0};
-        return poll(&readable, 1, milliseconds) == 1;
-    }
+    bool WaitReadable(int milliseconds) { return platform::testing::WaitReadable(socket_, milliseconds); }
 
     void Close()
     {
-        if (descriptor_ >= 0)
-            close(descriptor_);
-        descriptor_ = -1;
+        if (socket_ != platform::testing::kNoSocket)
+            platform::testing::CloseSocket(socket_);
+        socket_ = platform::testing::kNoSocket;
     }
 
     int reads = 0;
 
 private:
-    int descriptor_ = -1;
+    platform::testing::SocketHandle socket_ = platform::testing::kNoSocket;
 };
 
 std::string CompressedPacket(const std::string& body)
