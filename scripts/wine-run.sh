@@ -25,13 +25,14 @@ fi
 # programs start in a running one (0.1 s instead of seconds).
 flock -o "$WINEPREFIX/.session.lock" bash -c \
   '! /usr/lib/wine/wineserver -p 30 </dev/null >/dev/null 2>&1 || "$0" wineboot </dev/null >/dev/null 2>&1' "$wine"
-# The test servers run on the Linux side (wine would start them but give the program
-# neither their handle nor their output): a relay beside the program starts them on
-# its behalf, from the Linux build's bin folder ($VEXA_LINUX_BIN, else build/release/bin
-# beside this build folder), and ends with this script, its standard input.
+# The test servers, nginx and openssl run on the Linux side (wine would start them but
+# give the program neither their handle nor their output): a relay beside the program
+# starts them on its behalf, the test servers from the Linux build's bin folder
+# ($VEXA_LINUX_BIN, else build/release/bin beside this build folder), and ends with this
+# script, its standard input.
 linux_bin=${VEXA_LINUX_BIN:-$(dirname "$WINEPREFIX")/../release/bin}
 relay=$(dirname "$0")/../tests/support/server_relay.py
-if [ -z "${VEXA_TEST_SERVER_RELAY:-}" ] && [ -x "$linux_bin/cquill-test-server" ]; then
+if [ -z "${VEXA_TEST_SERVER_RELAY:-}" ]; then
   coproc RELAY { exec python3 "$relay" "$linux_bin"; }
   read -r VEXA_TEST_SERVER_RELAY <&"${RELAY[0]}"
   export VEXA_TEST_SERVER_RELAY

@@ -23,6 +23,8 @@ bool WaitReadable(SocketHandle socket, int timeoutMs);
 // never ends the test's process.
 std::ptrdiff_t SendBytes(SocketHandle socket, const char* data, std::size_t size);
 std::ptrdiff_t ReceiveBytes(SocketHandle socket, char* buffer, std::size_t size);
+// Tells the peer that nothing more will be sent; receiving goes on.
+void EndSending(SocketHandle socket);
 void CloseSocket(SocketHandle socket);
 
 // Sends every byte; false when the connection failed first.

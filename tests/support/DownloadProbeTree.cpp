@@ -26,7 +26,7 @@ DownloadProbeTree::DownloadProbeTree() : tree_(kProbe) {}
 
 std::string DownloadProbeTree::InModule(const std::string& relative) const
 {
-    return (tree_.ModuleFolder() / relative).string();
+    return (tree_.ModuleFolder() / Utf8Path(relative)).string();
 }
 
 int DownloadProbeTree::Run(const std::vector<std::string>& arguments,

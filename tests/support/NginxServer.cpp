@@ -3,7 +3,6 @@
 #include "platform/testing/loopback_socket.h"
 
 #include <chrono>
-#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -60,6 +59,7 @@ NginxServer::NginxServer(std::optional<TlsFiles> tls, std::optional<Throttle> th
     : site_(dir_.Path() / "site"), tls_(std::move(tls)), throttle_(std::move(throttle)), redirects_(std::move(redirects))
 {
     std::filesystem::create_directories(site_);
+    CopyTlsFiles();
     // The free port may be taken by a parallel test before nginx binds it: try another.
     for (int attempt = 1;; ++attempt) {
         port_ = FreeLoopbackPort();
@@ -74,14 +74,16 @@ NginxServer::NginxServer(std::optional<TlsFiles> tls, std::optional<Throttle> th
     }
 }
 
+// The folder's path reaches nginx only as its arguments, which the relay turns into
+// Unix paths under wine; the configuration names every file relative to it.
 void NginxServer::Start()
 {
     const std::string prefix = dir_.Path().string() + "/";
     const std::string config = (dir_.Path() / "nginx.conf").string();
     const std::string errorLog = (dir_.Path() / "error.log").string();
-    ChildOptions options;
-    options.arguments = {"-p", prefix, "-c", config, "-e", errorLog};
-    nginx_ = std::make_unique<ChildProcess>("/usr/sbin/nginx", options);
+    std::filesystem::remove(dir_.Path() / "nginx.pid");
+    nginx_ = std::make_unique<TestServerProcess>("/usr/sbin/nginx",
+                                                 std::vector<std::string>{"-p", prefix, "-c", config, "-e", errorLog});
     try {
         WaitUntilListening();
     } catch (...) {
@@ -99,8 +101,7 @@ void NginxServer::Stop()
 {
     if (!nginx_)
         return;
-    nginx_->Kill(SIGTERM);
-    nginx_->Wait();
+    nginx_->Stop();
     nginx_.reset();
 }
 
@@ -112,7 +113,7 @@ std::string NginxServer::BaseUrl() const
 
 void NginxServer::Publish(const std::string& relativePath, const std::string& content) const
 {
-    const auto target = site_ / relativePath;
+    const auto target = site_ / Utf8Path(relativePath);
     std::filesystem::create_directories(target.parent_path());
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out << content;
@@ -141,34 +142,41 @@ std::string NginxServer::AccessLog() const
     return requests;
 }
 
+void NginxServer::CopyTlsFiles() const
+{
+    if (!tls_)
+        return;
+    std::filesystem::copy_file(tls_->certificate, dir_.Path() / "server.pem");
+    std::filesystem::copy_file(tls_->key, dir_.Path() / "server.key");
+}
+
 // One process, in the foreground, running as whoever starts it, so that a private
-// temporary folder stays readable when the tests run as root. Paths are quoted: the
-// temporary folder's name holds a space.
+// temporary folder stays readable when the tests run as root. Every path is relative
+// to nginx's prefix, the server's folder.
 void NginxServer::WriteConfig() const
 {
-    const std::string dir = dir_.Path().string();
     std::ofstream config(dir_.Path() / "nginx.conf");
     config << "daemon off;\n"
               "master_process off;\n"
               "worker_processes 1;\n"
-              "pid \"" << dir << "/nginx.pid\";\n"
-              "error_log \"" << dir << "/error.log\" warn;\n"
+              "pid nginx.pid;\n"
+              "error_log error.log warn;\n"
               "events { worker_connections 64; }\n"
               "http {\n"
               "  log_format ranges '$request $status range=$http_range';\n"
-              "  access_log \"" << dir << "/access.log\" ranges;\n"
-              "  client_body_temp_path \"" << dir << "/body\";\n"
-              "  proxy_temp_path \"" << dir << "/proxy\";\n"
-              "  fastcgi_temp_path \"" << dir << "/fastcgi\";\n"
-              "  uwsgi_temp_path \"" << dir << "/uwsgi\";\n"
-              "  scgi_temp_path \"" << dir << "/scgi\";\n"
+              "  access_log access.log ranges;\n"
+              "  client_body_temp_path body;\n"
+              "  proxy_temp_path proxy;\n"
+              "  fastcgi_temp_path fastcgi;\n"
+              "  uwsgi_temp_path uwsgi;\n"
+              "  scgi_temp_path scgi;\n"
               "  default_type application/octet-stream;\n"
               "  server {\n"
               "    listen 127.0.0.1:" << port_ << (tls_ ? " ssl" : "") << ";\n";
     if (tls_)
-        config << "    ssl_certificate \"" << tls_->certificate.string() << "\";\n"
-                  "    ssl_certificate_key \"" << tls_->key.string() << "\";\n";
-    config << "    root \"" << site_.string() << "\";\n";
+        config << "    ssl_certificate server.pem;\n"
+                  "    ssl_certificate_key server.key;\n";
+    config << "    root site;\n";
     if (throttle_)
         config << "    location ~ \"" << throttle_->pathPattern << "\" { limit_rate " << throttle_->bytesPerSecond
                << "; }\n";
@@ -180,10 +188,12 @@ void NginxServer::WriteConfig() const
 
 // nginx writes its pid file only after it has bound its port: until then, whatever
 // accepts on the port may be another program that took it first, and then this nginx
-// cannot bind it and exits.
+// cannot bind it and exits. The file is removed before each start, and only this
+// nginx writes into its folder.
 bool NginxServer::WritesItsPid() const
 {
-    return ReadWhole(dir_.Path() / "nginx.pid") == std::to_string(nginx_->Pid()) + "\n";
+    const std::string pid = ReadWhole(dir_.Path() / "nginx.pid");
+    return pid.size() > 1 && pid.back() == '\n';
 }
 
 void NginxServer::WaitUntilListening()
@@ -193,8 +203,10 @@ void NginxServer::WaitUntilListening()
         if (WritesItsPid() && Accepts(port_))
             return;
         if (!nginx_->Running()) {
+            const std::string output = nginx_->Stderr();
             nginx_.reset();
-            throw std::runtime_error("nginx exited at start-up: see " + (dir_.Path() / "error.log").string());
+            throw std::runtime_error("nginx exited at start-up: " + output + "see " +
+                                     (dir_.Path() / "error.log").string());
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

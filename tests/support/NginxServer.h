@@ -1,6 +1,6 @@
 #pragma once
-#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestServerProcess.h"
 
 #include <filesystem>
 #include <cstddef>
@@ -33,7 +33,8 @@ struct Redirect {
 
 // Debian's nginx on a free loopback port, serving a temporary site folder. It
 // honours byte ranges and answers 404 for missing files. With TLS files it speaks
-// only HTTPS. Stopped on destruction.
+// only HTTPS. Stopped on destruction. A Linux program also when the tests run under
+// wine (see TestServerProcess).
 class NginxServer {
 public:
     explicit NginxServer(std::optional<TlsFiles> tls = std::nullopt, std::optional<Throttle> throttle = std::nullopt,
@@ -47,13 +48,14 @@ public:
     std::string BaseUrl() const;
     // The folder served at the site's root.
     const std::filesystem::path& SiteRoot() const { return site_; }
-    // Writes a file under the site root, creating its folders.
+    // Writes a file under the site root, creating its folders; the path is UTF-8.
     void Publish(const std::string& relativePath, const std::string& content) const;
     // One line per request served: "<request line> <status> range=<Range header or ->".
     // Plain HTTP only.
     std::string AccessLog() const;
 
 private:
+    void CopyTlsFiles() const;
     void WriteConfig() const;
     void Start();
     bool WritesItsPid() const;
@@ -66,7 +68,7 @@ private:
     std::optional<Throttle> throttle_;
     std::vector<Redirect> redirects_;
     int port_ = 0;
-    std::unique_ptr<ChildProcess> nginx_;
+    std::unique_ptr<TestServerProcess> nginx_;
 };
 
 // A loopback port that nothing listens on at the moment of the call.

@@ -1,5 +1,6 @@
 #include "tests/support/TestServerProcess.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -17,6 +18,11 @@ std::string RelayRequest(const std::string& name, const std::vector<std::string>
     return request;
 }
 
+std::string LinuxProgram(const std::string& name)
+{
+    return name.front() == '/' ? name : TEST_BIN_DIR "/" + name;
+}
+
 }  // namespace
 
 TestServerProcess::TestServerProcess(const std::string& name, const std::vector<std::string>& arguments)
@@ -25,7 +31,7 @@ TestServerProcess::TestServerProcess(const std::string& name, const std::vector<
     if (!relayPort || !*relayPort) {
         ChildOptions options;
         options.arguments = arguments;
-        child_ = std::make_unique<ChildProcess>(TEST_BIN_DIR "/" + name, options);
+        child_ = std::make_unique<ChildProcess>(LinuxProgram(name), options);
         return;
     }
     relay_ = ConnectLoopback(static_cast<std::uint16_t>(std::stoul(relayPort)));
@@ -36,6 +42,7 @@ TestServerProcess::TestServerProcess(const std::string& name, const std::vector<
 
 TestServerProcess::~TestServerProcess()
 {
+    Stop();
     if (relay_ == kNoSocket)
         return;
     {
@@ -44,6 +51,19 @@ TestServerProcess::~TestServerProcess()
     }
     reader_.join();
     CloseSocket(relay_);
+}
+
+// The relay kills the program when the test ends its side of the connection, and
+// answers with the exit code once the program is gone.
+void TestServerProcess::Stop()
+{
+    if (child_) {
+        child_->Kill();
+        child_->Wait();
+        return;
+    }
+    EndSending(relay_);
+    Wait(std::chrono::seconds(10));
 }
 
 void TestServerProcess::ReadFrames()
@@ -61,6 +81,7 @@ void TestServerProcess::ReadFrames()
         std::lock_guard guard(lock_);
         if (got <= 0) {
             ended_ = true;
+            endedChanged_.notify_all();
             return;
         }
         pending_.append(buffer, static_cast<std::size_t>(got));
@@ -83,12 +104,16 @@ bool TestServerProcess::TakeFrame()
     const std::string bytes = pending_.substr(5, length);
     const char kind = pending_[0];
     pending_.erase(0, 5 + length);
-    if (kind == 'o')
+    if (kind == 'o') {
         stdout_ += bytes;
-    else if (kind == 'e')
+    } else if (kind == 'e') {
         stderr_ += bytes;
-    else
+    } else {
+        // A program killed by a signal is reported as minus the signal's number.
+        exitCode_ = std::max(std::atoi(bytes.c_str()), -1);
         ended_ = true;
+        endedChanged_.notify_all();
+    }
     return true;
 }
 
@@ -98,6 +123,22 @@ bool TestServerProcess::Running()
         return child_->Running();
     std::lock_guard guard(lock_);
     return !ended_;
+}
+
+bool TestServerProcess::Wait(std::chrono::milliseconds timeout)
+{
+    if (child_)
+        return child_->Wait(timeout);
+    std::unique_lock guard(lock_);
+    return endedChanged_.wait_for(guard, timeout, [this] { return ended_; });
+}
+
+int TestServerProcess::ExitCode()
+{
+    if (child_)
+        return child_->ExitCode();
+    std::lock_guard guard(lock_);
+    return exitCode_;
 }
 
 std::string TestServerProcess::Stdout()

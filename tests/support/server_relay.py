@@ -6,15 +6,16 @@ to it nor its output. So the runner starts this relay beside the test program an
 hands its port in ($VEXA_TEST_SERVER_RELAY). Each connection asks for one server:
 
     request:  "<count>\\n" then <count> texts, each ended by a NUL byte: the
-              program's name (a program of the Linux build's bin folder) and its
-              arguments; an argument that is a Windows path ("C:\\..." or "C:/...")
-              becomes the Unix path of that file in the wine prefix.
+              program's name (a program of the Linux build's bin folder, or the
+              absolute path of one of SYSTEM_PROGRAMS) and its arguments; an
+              argument that is a Windows path ("C:\\..." or "C:/...") becomes the
+              Unix path of that file in the wine prefix.
     answer:   frames of one kind byte, a 4-byte big-endian length and the bytes:
               b"o" standard output, b"e" standard error, b"x" the exit code as
               text (the last frame; the relay then closes the connection).
 
-The server is killed when the connection closes, and every server when the relay's
-standard input closes (the runner ended).
+The server is killed when the test ends its side of the connection, and every
+server when the relay's standard input closes (the runner ended).
 
 Usage: server_relay.py <linux-bin-folder>; prints the port, then serves.
 """
@@ -28,6 +29,8 @@ import sys
 import threading
 
 DRIVE_PATH = re.compile(rb"^([A-Za-z]):[\\/]")
+# The system's own programs the tests meet: the web server and the certificates' maker.
+SYSTEM_PROGRAMS = (b"/usr/sbin/nginx", b"/usr/bin/openssl")
 children = set()
 children_lock = threading.Lock()
 
@@ -70,12 +73,21 @@ def pump(stream, connection, lock, kind):
             return
 
 
+def program_path(name, bin_folder):
+    if name in SYSTEM_PROGRAMS:
+        return name
+    if b"/" in name or name in (b"", b".", b".."):
+        return None
+    return os.path.join(bin_folder, name)
+
+
 def serve(connection, bin_folder, prefix):
     with connection:
         request = read_request(connection)
-        if not request or b"/" in request[0] or request[0] in (b"", b".", b".."):
+        program = program_path(request[0], bin_folder) if request else None
+        if not program:
             return
-        command = [os.path.join(bin_folder, request[0])] + [unix_argument(a, prefix) for a in request[1:]]
+        command = [program] + [unix_argument(a, prefix) for a in request[1:]]
         try:
             child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE)

@@ -64,6 +64,11 @@ std::ptrdiff_t ReceiveBytes(SocketHandle socket, char* buffer, std::size_t size)
     return recv(static_cast<int>(socket), buffer, size, 0);
 }
 
+void EndSending(SocketHandle socket)
+{
+    shutdown(static_cast<int>(socket), SHUT_WR);
+}
+
 void CloseSocket(SocketHandle socket)
 {
     if (socket != kNoSocket)

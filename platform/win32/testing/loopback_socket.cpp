@@ -85,6 +85,11 @@ std::ptrdiff_t ReceiveBytes(SocketHandle socket, char* buffer, std::size_t size)
     return got == SOCKET_ERROR ? -1 : got;
 }
 
+void EndSending(SocketHandle socket)
+{
+    shutdown(static_cast<SOCKET>(socket), SD_SEND);
+}
+
 void CloseSocket(SocketHandle socket)
 {
     if (socket != kNoSocket)
