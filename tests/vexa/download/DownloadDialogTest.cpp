@@ -25,6 +25,8 @@ using testing_support::HostileReply;
 using testing_support::PatternBytes;
 using testing_support::PublishedEntry;
 using testing_support::ReadFileBytes;
+using testing_support::Utf8Path;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
 // 200 KiB in pieces of 10 KiB, 20 ms apart: slow enough to be caught in the middle.
@@ -43,14 +45,14 @@ class DownloadDialogTest : public ::testing::Test {
 protected:
     ChildOptions Options(const std::string& script)
     {
-        WriteFileBytes(probe.InModule("ui.script"), script);
+        WriteFileBytes(probe.Tree().ModuleFolder() / "ui.script", script);
         CFileList list;
         for (const auto& entry : entries)
             list.Add(entry);
         const std::string listPath = probe.InModule("list.xml");
         EXPECT_TRUE(WriteFileList(list, platform::WideFromUtf8(listPath)));
         ChildOptions options;
-        options.arguments = {"files", listPath, server.BaseUrl(), Local("")};
+        options.arguments = {"files", listPath, server.BaseUrl(), Local("").string()};
         options.environment = {{"VEXA_UI", "script"},
                                {"VEXA_UI_SCRIPT", probe.InModule("ui.script")},
                                {"VEXA_UI_LOG", probe.InModule("ui.jsonl")}};
@@ -63,8 +65,12 @@ protected:
         return child.Wait(60s) ? child.ExitCode() : -1;
     }
 
-    std::string Local(const std::string& name) const { return probe.InModule("tempDownload") + name; }
-    std::string Transcript() const { return ReadFileBytes(probe.InModule("ui.jsonl")); }
+    // A UTF-8 path alone would be taken in the system's code page on Windows.
+    std::filesystem::path Local(const std::string& name) const
+    {
+        return Utf8Path(probe.InModule("tempDownload") + name);
+    }
+    std::string Transcript() const { return ReadFileBytes(probe.Tree().ModuleFolder() / "ui.jsonl"); }
     bool Shown(const std::string& event) const { return Transcript().find(event + "\n") != std::string::npos; }
 
     HostileHttpServer server;

@@ -12,6 +12,7 @@ namespace {
 
 using testing_support::NginxServer;
 using testing_support::TempDir;
+using testing_support::Utf8Path;
 
 std::string ReadAll(const std::filesystem::path& path)
 {
@@ -32,7 +33,10 @@ std::string Pattern(std::size_t size)
 class DownloadFileTest : public ::testing::Test {
 protected:
     std::wstring Url(const std::string& relative) const { return platform::WideFromUtf8(server.BaseUrl() + relative); }
-    std::wstring Local(const std::string& relative) const { return platform::WideFromUtf8((local.Path() / relative).string()); }
+    std::wstring Local(const std::string& relative) const
+    {
+        return platform::WideFromUtf8((local.Path() / Utf8Path(relative)).string());
+    }
 
     NginxServer server;
     TempDir local;
@@ -127,7 +131,7 @@ TEST_F(DownloadFileTest, NonAsciiPathsTravelAsUtf8)
 {
     server.Publish("产品/版本.txt", "内容");
     ASSERT_TRUE(DownloadFile(Url("产品/版本.txt"), Local("下载/版本.txt"), false));
-    EXPECT_EQ(ReadAll(local.Path() / "下载/版本.txt"), "内容");
+    EXPECT_EQ(ReadAll(local.Path() / Utf8Path("下载/版本.txt")), "内容");
 }
 
 }  // namespace

@@ -17,6 +17,8 @@ using testing_support::NginxServer;
 using testing_support::PatternBytes;
 using testing_support::PublishedEntry;
 using testing_support::ReadFileBytes;
+using testing_support::Utf8Path;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
 class DownloadFilesTest : public ::testing::Test {
@@ -32,11 +34,15 @@ protected:
     {
         const std::string listPath = probe.InModule("list.xml");
         EXPECT_TRUE(WriteFileList(list, platform::WideFromUtf8(listPath)));
-        return probe.Run({"files", listPath, server.BaseUrl() + "MOX/1.1", Local("")});
+        return probe.Run({"files", listPath, server.BaseUrl() + "MOX/1.1", Local("").string()});
     }
 
-    std::string Local(const std::string& name) const { return probe.InModule("tempDownload/1.1") + name; }
-    std::wstring LocalWide(const std::string& name) const { return platform::WideFromUtf8(Local(name)); }
+    // A UTF-8 path alone would be taken in the system's code page on Windows.
+    std::filesystem::path Local(const std::string& name) const
+    {
+        return Utf8Path(probe.InModule("tempDownload/1.1") + name);
+    }
+    std::wstring LocalWide(const std::string& name) const { return WidePath(Local(name)); }
 
     NginxServer server;
     DownloadProbeTree probe;

@@ -19,6 +19,8 @@ using testing_support::HostileReply;
 using testing_support::PatternBytes;
 using testing_support::PublishedEntry;
 using testing_support::ReadFileBytes;
+using testing_support::Utf8Path;
+using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 using Body = HostileReply::Body;
 
@@ -35,19 +37,24 @@ protected:
         list.Add(entry);
         const std::string listPath = probe.InModule("list.xml");
         EXPECT_TRUE(WriteFileList(list, platform::WideFromUtf8(listPath)));
-        return probe.Run({"files", listPath, server.BaseUrl(), Local("")}, {{"VEXA_TEST_TRANSFER_SECONDS", "2"}});
+        return probe.Run({"files", listPath, server.BaseUrl(), Local("").string()},
+                         {{"VEXA_TEST_TRANSFER_SECONDS", "2"}});
     }
 
     // DownloadFile of "/f.bin" into the same local file.
     int DownloadOne(const std::string& sizeCap = "")
     {
-        std::vector<std::string> arguments{"file", server.BaseUrl() + "/f.bin", Local("/f.bin")};
+        std::vector<std::string> arguments{"file", server.BaseUrl() + "/f.bin", Local("/f.bin").string()};
         if (!sizeCap.empty())
             arguments.push_back(sizeCap);
         return probe.Run(arguments, {{"VEXA_TEST_TRANSFER_SECONDS", "2"}});
     }
 
-    std::string Local(const std::string& name) const { return probe.InModule("tempDownload") + name; }
+    // A UTF-8 path alone would be taken in the system's code page on Windows.
+    std::filesystem::path Local(const std::string& name) const
+    {
+        return Utf8Path(probe.InModule("tempDownload") + name);
+    }
     std::string LocalFile() const { return ReadFileBytes(Local("/f.bin")); }
     void Partial(std::size_t size) const { WriteFileBytes(Local("/f.bin"), kWhole.substr(0, size)); }
 
@@ -100,7 +107,7 @@ TEST_F(HostileServerTest, RangeNotSatisfiableWritesNothingAndTheDigestDecides)
 TEST_F(HostileServerTest, WrongFileIsReportedWithTheDigestOfWhatItHeld)
 {
     const auto reported = [this](const std::string& held) {
-        return probe.Logged(L"文件 " + platform::WideFromUtf8(Local("/f.bin")) + L" 下载失败。OriMd5:" +
+        return probe.Logged(L"文件 " + WidePath(Local("/f.bin")) + L" 下载失败。OriMd5:" +
                             PublishedEntry("/f.bin", kWhole).GetMd5() +
                             L", NewMd5:" + PublishedEntry("/f.bin", held).GetMd5());
     };
