@@ -16,8 +16,10 @@
 
 namespace {
 
-// Patch bytes handed to the decoder per call: what it wrote in between goes to the digest.
-constexpr std::size_t kInputStep = 1u << 16;
+// Patch bytes handed to the decoder per call; what it wrote in between goes to the
+// digest thread. Small, since a few bytes of patch can make megabytes of output: the
+// digest should start early and not be left far behind at the end.
+constexpr std::size_t kInputStep = 1u << 10;
 // zstd's bounds of windowLog (its own constants are in the static-only part of the header).
 constexpr int kMinWindowLog = 10;
 constexpr int kMaxWindowLog = 31;
@@ -47,8 +49,9 @@ bool SetCompressParameters(ZSTD_CCtx* context, int level, std::uint64_t oldSize,
            !ZSTD_isError(ZSTD_CCtx_setPledgedSrcSize(context, newSize));
 }
 
-// Decodes the whole patch into the output's memory, digesting what each step wrote;
-// the patch must make exactly the output's size in one frame.
+// Decodes the whole patch into the output's memory, lending what each step wrote to
+// the digest thread, which follows the decoder through the mapped file; the patch
+// must make exactly the output's size in one frame.
 PatchResult Decode(ZSTD_DCtx* context, const platform::CMappedFile& patch, const platform::CMappedOutputFile& out,
                    CDigestPipe& pipe)
 {
@@ -61,7 +64,7 @@ PatchResult Decode(ZSTD_DCtx* context, const platform::CMappedFile& patch, const
         pending = ZSTD_decompressStream(context, &output, &input);
         if (ZSTD_isError(pending))
             return PatchResult::Failed;
-        pipe.Feed(out.Data() + written, output.pos - written);
+        pipe.Lend(out.Data() + written, output.pos - written);
         // No step forward: the patch is cut short or makes more than the output holds.
         if (pending != 0 && input.pos == consumed && output.pos == written)
             return PatchResult::Failed;

@@ -14,7 +14,7 @@ constexpr std::size_t kDigestPiece = 256u << 10;
 
 }  // namespace
 
-CDigestPipe::CDigestPipe() : ring_(new unsigned char[kRingBytes]) {}
+CDigestPipe::CDigestPipe() = default;
 
 CDigestPipe::~CDigestPipe()
 {
@@ -35,12 +35,17 @@ bool CDigestPipe::Begin()
         started_ = true;
     }
     WaitUntilDrained(lock);
+    fedBytes_ = digestedBytes_ = 0;
+    lent_ = nullptr;
     Md5Init(context_);
     return true;
 }
 
 void CDigestPipe::Feed(const unsigned char* bytes, std::size_t count)
 {
+    // Made on first use: a pipe that is only lent bytes never needs it.
+    if (!ring_)
+        ring_.reset(new unsigned char[kRingBytes]);
     while (count != 0) {
         std::unique_lock lock(lock_);
         drained_.wait(lock, [this] { return fedBytes_ - digestedBytes_ < kRingBytes; });
@@ -57,6 +62,17 @@ void CDigestPipe::Feed(const unsigned char* bytes, std::size_t count)
         bytes += piece;
         count -= piece;
     }
+}
+
+void CDigestPipe::Lend(const unsigned char* bytes, std::size_t count)
+{
+    {
+        std::lock_guard lock(lock_);
+        if (!lent_)
+            lent_ = bytes;
+        fedBytes_ += count;
+    }
+    fed_.notify_one();
 }
 
 Md5Digest CDigestPipe::End()
@@ -80,13 +96,24 @@ void CDigestPipe::Run()
         fed_.wait(lock, [this] { return stopping_ || fedBytes_ != digestedBytes_; });
         if (fedBytes_ == digestedBytes_)
             return;
-        const std::size_t at = static_cast<std::size_t>(digestedBytes_ % kRingBytes);
-        const std::size_t piece =
-            std::min({static_cast<std::size_t>(fedBytes_ - digestedBytes_), kRingBytes - at, kDigestPiece});
+        std::size_t piece = 0;
+        const unsigned char* bytes = NextPiece(piece);
         lock.unlock();
-        Md5Update(context_, ring_.get() + at, piece);
+        Md5Update(context_, bytes, piece);
         lock.lock();
         digestedBytes_ += piece;
         drained_.notify_one();
     }
+}
+
+const unsigned char* CDigestPipe::NextPiece(std::size_t& piece) const
+{
+    const std::uint64_t waiting = fedBytes_ - digestedBytes_;
+    if (lent_) {
+        piece = static_cast<std::size_t>(std::min<std::uint64_t>(waiting, kDigestPiece));
+        return lent_ + digestedBytes_;
+    }
+    const std::size_t at = static_cast<std::size_t>(digestedBytes_ % kRingBytes);
+    piece = std::min({static_cast<std::size_t>(waiting), kRingBytes - at, kDigestPiece});
+    return ring_.get() + at;
 }

@@ -18,14 +18,21 @@ void Feed(CDigestPipe& pipe, const std::string& bytes, std::size_t piece)
         pipe.Feed(reinterpret_cast<const unsigned char*>(bytes.data()) + at, std::min(piece, bytes.size() - at));
 }
 
-// Streams of several rings, fed in pieces that straddle the ring's end, give the
-// digest of their bytes; an abandoned stream leaves nothing in the next one.
+// Streams of several rings, fed in pieces that straddle the ring's end or lent in
+// place, give the digest of their bytes; an abandoned stream leaves nothing in the
+// next one.
 TEST(CDigestPipeTest, DigestsEachStreamWhateverThePiecesAndWraps)
 {
     const std::string large = PatternBytes((9u << 20) + 7, 'p');
     CDigestPipe pipe;
     ASSERT_TRUE(pipe.Begin());
     Feed(pipe, large, 100003);
+    EXPECT_EQ(Md5Hex(pipe.End()), DigestOf(large));
+
+    ASSERT_TRUE(pipe.Begin());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(large.data());
+    for (std::size_t at = 0; at < large.size(); at += 300007)
+        pipe.Lend(bytes + at, std::min<std::size_t>(300007, large.size() - at));
     EXPECT_EQ(Md5Hex(pipe.End()), DigestOf(large));
 
     ASSERT_TRUE(pipe.Begin());
