@@ -18,14 +18,15 @@ Each tree is a client tree as `vexa -g` lists it, with its vexa/filelist.xml.
 
 For each file of the new tree whose digest differs from an old tree's, the tool
 writes a patch from that old content to the new one (zstd's patch-from mode with
-long-distance matching, at --level, 19 by default), named by the two digests:
+long-distance matching, at --level, 9 by default), named by the two digests:
   <folder>/vexa/deltas/<old md5>-<new md5>.patch
 One old content has one patch whatever version it came from. For a file new or
 changed in any old tree it also writes a zstd-compressed full copy
   <folder>/vexa/deltas/<new md5>.zst
 A patch or copy is kept only when it is at most half the file's size; files above
 2 GiB (zstd's window) get none. Every file that gets none is named in the output,
-with the reason.
+with the reason. Levels above 15 (zstd's optimal parsers) make larger patches of
+large files that moved or repeat, and take many times longer.
 
 The manifest <folder>/vexa/deltas.xml lists, per patch or copy: FileName,
 SourceMd5 (empty for a full copy), PatchName, Size and Md5 of the patch.

@@ -9,7 +9,7 @@ struct DeltaOptions {
     std::vector<std::wstring> oldTrees;  // client trees, each with its "vexa/filelist.xml"
     std::wstring newTree;
     std::wstring outFolder;  // becomes the version's folder on the update server
-    int level = 19;          // zstd's compression level
+    int level = 9;           // zstd's compression level
 };
 
 // Writes the patches under outFolder + "/vexa/deltas/" and the manifest

@@ -39,14 +39,30 @@ bool MapOptional(platform::CMappedFile& file, const std::wstring& path)
     return path.empty() || file.Open(path);
 }
 
+// Long-distance matching keeps 8 positions per hash bucket by default. A pack whose
+// blocks repeat puts every copy of a block in one bucket, so the old file's copy at
+// the same place, whose match runs on through the blocks after it, is soon pushed
+// out by others that match one block only, and each 128 KiB block of the patch then
+// costs two sequences instead of one. 256 positions per bucket, taken every 1 KiB
+// rather than every 128 bytes to keep the search affordable, find it. The optimal
+// parsers (levels above 15) take these long matches apart instead, so they keep
+// zstd's defaults.
+bool SetLongMatchParameters(ZSTD_CCtx* context, int level, std::uint64_t oldSize, std::uint64_t newSize)
+{
+    if (oldSize == 0 || ZSTD_getCParams(level, newSize, oldSize).strategy >= ZSTD_btopt)
+        return true;
+    return !ZSTD_isError(ZSTD_CCtx_setParameter(context, ZSTD_c_ldmBucketSizeLog, 8)) &&
+           !ZSTD_isError(ZSTD_CCtx_setParameter(context, ZSTD_c_ldmHashRateLog, 10));
+}
+
 bool SetCompressParameters(ZSTD_CCtx* context, int level, std::uint64_t oldSize, std::uint64_t newSize)
 {
     const auto set = [context](ZSTD_cParameter parameter, int value) {
         return !ZSTD_isError(ZSTD_CCtx_setParameter(context, parameter, value));
     };
     return set(ZSTD_c_compressionLevel, level) && set(ZSTD_c_windowLog, PatchWindowLog(oldSize, newSize)) &&
-           set(ZSTD_c_enableLongDistanceMatching, 1) && set(ZSTD_c_checksumFlag, 0) &&
-           !ZSTD_isError(ZSTD_CCtx_setPledgedSrcSize(context, newSize));
+           set(ZSTD_c_enableLongDistanceMatching, 1) && SetLongMatchParameters(context, level, oldSize, newSize) &&
+           set(ZSTD_c_checksumFlag, 0) && !ZSTD_isError(ZSTD_CCtx_setPledgedSrcSize(context, newSize));
 }
 
 // Decodes the whole patch into the output's memory, lending what each step wrote to
