@@ -10,8 +10,9 @@ namespace platform::testing {
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kNoSocket = -1;
 
-// A socket bound to a port of the system's choosing (set in port), listening when
-// asked; kNoSocket when it cannot be opened.
+// A socket bound to the port asked for (0: one of the system's choosing; set to the
+// port bound), listening when asked; kNoSocket when it cannot be opened. A listener
+// takes a port asked for also while closed connections of an earlier listener linger.
 SocketHandle OpenLoopbackPort(bool listening, int backlog, std::uint16_t& port);
 // A connection to the port on 127.0.0.1; kNoSocket when it was refused.
 SocketHandle ConnectLoopback(std::uint16_t port);
@@ -26,6 +27,11 @@ std::ptrdiff_t ReceiveBytes(SocketHandle socket, char* buffer, std::size_t size)
 // Tells the peer that nothing more will be sent; receiving goes on.
 void EndSending(SocketHandle socket);
 void CloseSocket(SocketHandle socket);
+
+// Waits until the peer closed its side, without taking a byte, so whatever it sent
+// stays queued. POSIX only: Windows tells a hang-up only after the bytes before it
+// were read.
+void WaitPeerHangUp(SocketHandle socket);
 
 // Sends every byte; false when the connection failed first.
 inline bool SendAll(SocketHandle socket, std::string_view bytes)

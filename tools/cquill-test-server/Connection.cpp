@@ -1,9 +1,5 @@
 #include "Connection.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
 
@@ -11,17 +7,18 @@
 #include "PacketCodec.h"
 #include "Report.h"
 #include "cquill/src/Packet.h"
+#include "platform/testing/loopback_socket.h"
 
 namespace test_server {
 
-Connection::Connection(int descriptor, int number, const std::vector<Step>& steps)
-    : descriptor_(descriptor), number_(number), steps_(steps)
+Connection::Connection(platform::testing::SocketHandle socket, int number, const std::vector<Step>& steps)
+    : socket_(socket), number_(number), steps_(steps)
 {
 }
 
 Connection::~Connection()
 {
-    close(descriptor_);
+    platform::testing::CloseSocket(socket_);
     Say("closed");
 }
 
@@ -91,14 +88,7 @@ void Connection::Answer(const std::string& packet)
 
 bool Connection::Write(const std::string& bytes)
 {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const auto count = send(descriptor_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (count <= 0)
-            return false;
-        sent += static_cast<std::size_t>(count);
-    }
-    return true;
+    return platform::testing::SendAll(socket_, bytes);
 }
 
 bool Connection::WriteSplit(const std::string& bytes)
@@ -114,9 +104,7 @@ bool Connection::WriteSplit(const std::string& bytes)
 // Waits for the peer's hang-up without taking a byte, so whatever it sends stays queued.
 bool Connection::HoldUnread()
 {
-    pollfd hangUp{descriptor_, POLLRDHUP, 0};
-    while (poll(&hangUp, 1, -1) < 0 || (hangUp.revents & (POLLRDHUP | POLLHUP | POLLERR)) == 0) {
-    }
+    platform::testing::WaitPeerHangUp(socket_);
     Say("peer-closed");
     return false;
 }
@@ -147,7 +135,7 @@ bool Connection::ReadExactly(std::string& into, std::size_t count)
 {
     while (into.size() < count) {
         char buffer[4096];
-        const auto got = recv(descriptor_, buffer, std::min(sizeof buffer, count - into.size()), 0);
+        const auto got = platform::testing::ReceiveBytes(socket_, buffer, std::min(sizeof buffer, count - into.size()));
         if (got <= 0) {
             Say("peer-closed");
             return false;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Script.h"
+#include "platform/testing/loopback_socket.h"
 
 namespace test_server {
 
@@ -12,7 +13,7 @@ namespace test_server {
 //   "peer-closed N", "closed N".
 class Connection {
 public:
-    Connection(int descriptor, int number, const std::vector<Step>& steps);
+    Connection(platform::testing::SocketHandle socket, int number, const std::vector<Step>& steps);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -34,7 +35,7 @@ private:
     bool ReadExactly(std::string& into, std::size_t count);
     void Say(const std::string& event, const std::string& detail = {}) const;
 
-    int descriptor_;
+    platform::testing::SocketHandle socket_;
     int number_;
     const std::vector<Step>& steps_;
 };

@@ -1,9 +1,5 @@
 // A game server for tests: listens on 127.0.0.1, and runs a script on every connection
 // it accepts. See kUsage.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -11,6 +7,7 @@
 #include <thread>
 
 #include "platform/program_entry.h"
+#include "platform/testing/loopback_socket.h"
 #include "Connection.h"
 #include "MessageText.h"
 #include "RawField.h"
@@ -87,33 +84,24 @@ Options ParseOptions(int argc, char** argv)
     return options;
 }
 
-int OpenListener(unsigned long wantedPort, uint16_t& port)
+platform::testing::SocketHandle OpenListener(unsigned long wantedPort, uint16_t& port)
 {
-    const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int reuse = 1;
-    setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(wantedPort));
-    socklen_t length = sizeof address;
-    if (descriptor < 0 || bind(descriptor, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0 || listen(descriptor, 64) != 0) {
+    port = static_cast<uint16_t>(wantedPort);
+    const platform::testing::SocketHandle listener = platform::testing::OpenLoopbackPort(true, 64, port);
+    if (listener == platform::testing::kNoSocket) {
         std::perror("cquill-test-server: listener");
         std::exit(1);
     }
-    port = ntohs(address.sin_port);
-    return descriptor;
+    return listener;
 }
 
-[[noreturn]] void Serve(int listener, const std::vector<test_server::Step>& steps)
+[[noreturn]] void Serve(platform::testing::SocketHandle listener, const std::vector<test_server::Step>& steps)
 {
     for (int number = 1;;) {
-        const int descriptor = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (descriptor < 0)
+        const platform::testing::SocketHandle socket = platform::testing::AcceptConnection(listener, -1);
+        if (socket == platform::testing::kNoSocket)
             continue;
-        std::thread([descriptor, number, &steps] { test_server::Connection(descriptor, number, steps).Run(); })
-            .detach();
+        std::thread([socket, number, &steps] { test_server::Connection(socket, number, steps).Run(); }).detach();
         ++number;
     }
 }
@@ -134,7 +122,7 @@ int ProgramMain(int argc, char** argv)
         return 2;
     }
     uint16_t port = 0;
-    const int listener = OpenListener(options.port, port);
+    const platform::testing::SocketHandle listener = OpenListener(options.port, port);
     test_server::Report(std::to_string(port));
     Serve(listener, options.steps);
 }

@@ -7,13 +7,33 @@
 #include <unistd.h>
 
 namespace platform::testing {
+namespace {
+
+sockaddr_in LoopbackAddress(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
+// Set on every listener: a restarted one takes its port back while the closed
+// connections of the one before wait out their time only when both carry it.
+void ReuseAddress(int descriptor)
+{
+    const int reuse = 1;
+    setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+}
+
+}  // namespace
 
 SocketHandle OpenLoopbackPort(bool listening, int backlog, std::uint16_t& port)
 {
     const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (descriptor >= 0 && listening)
+        ReuseAddress(descriptor);
+    sockaddr_in address = LoopbackAddress(port);
     socklen_t length = sizeof address;
     if (descriptor < 0 || bind(descriptor, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
@@ -29,11 +49,8 @@ SocketHandle OpenLoopbackPort(bool listening, int backlog, std::uint16_t& port)
 SocketHandle ConnectLoopback(std::uint16_t port)
 {
     const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    if (descriptor >= 0 && connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    const sockaddr_in address = LoopbackAddress(port);
+    if (descriptor >= 0 && connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
         return descriptor;
     if (descriptor >= 0)
         close(descriptor);
@@ -73,6 +90,13 @@ void CloseSocket(SocketHandle socket)
 {
     if (socket != kNoSocket)
         close(static_cast<int>(socket));
+}
+
+void WaitPeerHangUp(SocketHandle socket)
+{
+    pollfd hangUp{static_cast<int>(socket), POLLRDHUP, 0};
+    while (poll(&hangUp, 1, -1) < 0 || (hangUp.revents & (POLLRDHUP | POLLHUP | POLLERR)) == 0) {
+    }
 }
 
 }  // namespace platform::testing

@@ -32,6 +32,7 @@ SocketHandle OpenLoopbackPort(bool listening, int backlog, std::uint16_t& port)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
     int length = sizeof address;
     if (handle == INVALID_SOCKET || bind(handle, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||

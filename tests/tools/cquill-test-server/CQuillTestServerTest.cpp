@@ -186,6 +186,20 @@ TEST(CQuillTestServer, RunsAScriptFileOnEveryConnectionFromTheStart)
     }
 }
 
+TEST(CQuillTestServer, TakesThePortAskedForWhileClosedConnectionsLinger)
+{
+    std::uint16_t port = 0;
+    {
+        GameTestServer first({"close"});
+        port = first.Port();
+        Client client(port);
+        EXPECT_TRUE(first.WaitForEvent("closed 1"));
+    }
+    GameTestServer second({"--port", std::to_string(port), "send=tid=1,seq=7,1001:4142", "close"});
+    EXPECT_EQ(second.Port(), port);
+    EXPECT_EQ(Client(port).Receive(), examplePacket);
+}
+
 TEST(CQuillTestServer, RefusesBadStepsWithTheirReason)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
