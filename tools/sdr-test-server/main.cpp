@@ -12,10 +12,7 @@
 //   close              close without answering
 //   refuse             the port is bound but not listening: connections are refused
 #include "platform/program_entry.h"
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "platform/testing/loopback_socket.h"
 
 #include <chrono>
 #include <cstdio>
@@ -28,6 +25,8 @@
 #include <vector>
 
 namespace {
+
+using platform::testing::SocketHandle;
 
 struct Behaviour {
     std::string kind;
@@ -54,27 +53,16 @@ Behaviour ParseBehaviour(const std::string& text)
     return behaviour;
 }
 
-bool ReadExactly(int fd, std::string& out, std::size_t count)
+bool ReadExactly(SocketHandle socket, std::string& out, std::size_t count)
 {
     while (out.size() < count) {
         char buffer[256];
-        const auto got = recv(fd, buffer, std::min(sizeof buffer, count - out.size()), 0);
+        const auto got = platform::testing::ReceiveBytes(socket, buffer, std::min(sizeof buffer, count - out.size()));
         if (got <= 0)
             return false;
         out.append(buffer, static_cast<std::size_t>(got));
     }
     return true;
-}
-
-void SendAll(int fd, const std::string& bytes)
-{
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const auto count = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (count <= 0)
-            return;
-        sent += static_cast<std::size_t>(count);
-    }
 }
 
 std::string Frame(std::size_t length, const std::string& payload)
@@ -94,65 +82,56 @@ void LogRequest(std::size_t listener, const std::string& payload)
     std::ofstream(requestLogPath, std::ios::app) << listener << ' ' << payload << '\n';
 }
 
-void WaitForPeerClose(int fd)
+void WaitForPeerClose(SocketHandle socket)
 {
     char buffer[256];
-    while (recv(fd, buffer, sizeof buffer, 0) > 0) {
+    while (platform::testing::ReceiveBytes(socket, buffer, sizeof buffer) > 0) {
     }
 }
 
-void Serve(int fd, std::size_t listener, const Behaviour& behaviour)
+void Serve(SocketHandle socket, std::size_t listener, const Behaviour& behaviour)
 {
+    using platform::testing::SendAll;
     std::string header;
     std::string payload;
-    if (ReadExactly(fd, header, 3)) {
+    if (ReadExactly(socket, header, 3)) {
         const std::size_t length = static_cast<unsigned char>(header[1]) << 8 | static_cast<unsigned char>(header[2]);
-        ReadExactly(fd, payload, length);
+        ReadExactly(socket, payload, length);
         LogRequest(listener, payload);
     }
     if (behaviour.kind == "entries") {
-        SendAll(fd, Frame(behaviour.payload.size(), behaviour.payload));
+        SendAll(socket, Frame(behaviour.payload.size(), behaviour.payload));
     } else if (behaviour.kind == "empty") {
-        SendAll(fd, Frame(0, ""));
+        SendAll(socket, Frame(0, ""));
     } else if (behaviour.kind == "slow") {
         for (char c : Frame(behaviour.payload.size(), behaviour.payload)) {
-            SendAll(fd, std::string(1, c));
+            SendAll(socket, std::string(1, c));
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     } else if (behaviour.kind == "short") {
-        SendAll(fd, Frame(behaviour.announced, behaviour.payload));
+        SendAll(socket, Frame(behaviour.announced, behaviour.payload));
     } else if (behaviour.kind == "silent") {
-        WaitForPeerClose(fd);
+        WaitForPeerClose(socket);
     }
-    close(fd);
+    platform::testing::CloseSocket(socket);
 }
 
-int OpenListener(const Behaviour& behaviour, std::uint16_t& port)
+SocketHandle OpenListener(const Behaviour& behaviour, std::uint16_t& port)
 {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    const SocketHandle socket = platform::testing::OpenLoopbackPort(behaviour.kind != "refuse", 128, port);
+    if (socket == platform::testing::kNoSocket) {
         std::perror("listener");
         std::exit(1);
     }
-    if (behaviour.kind != "refuse" && listen(fd, 128) != 0) {
-        std::perror("listen");
-        std::exit(1);
-    }
-    port = ntohs(address.sin_port);
-    return fd;
+    return socket;
 }
 
-void Accept(int listenFd, std::size_t listener, Behaviour behaviour)
+void Accept(SocketHandle listenSocket, std::size_t listener, Behaviour behaviour)
 {
     while (true) {
-        const int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd >= 0)
-            std::thread(Serve, fd, listener, behaviour).detach();
+        const SocketHandle socket = platform::testing::AcceptConnection(listenSocket, -1);
+        if (socket != platform::testing::kNoSocket)
+            std::thread(Serve, socket, listener, behaviour).detach();
     }
 }
 
@@ -171,13 +150,15 @@ int ProgramMain(int argc, char** argv)
     std::vector<std::thread> acceptors;
     for (std::size_t i = 0; i < behaviours.size(); ++i) {
         std::uint16_t port = 0;
-        const int fd = OpenListener(behaviours[i], port);
+        const SocketHandle socket = OpenListener(behaviours[i], port);
         std::cout << port << '\n';
         if (behaviours[i].kind != "refuse")
-            acceptors.emplace_back(Accept, fd, i, behaviours[i]);
+            acceptors.emplace_back(Accept, socket, i, behaviours[i]);
     }
     std::cout << "ready" << std::endl;
     for (auto& acceptor : acceptors)
         acceptor.join();
-    pause();
+    // Only refused ports: they stay bound until the server is killed.
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::hours(1));
 }
