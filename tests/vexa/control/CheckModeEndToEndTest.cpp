@@ -1,11 +1,8 @@
 // The real updater in a temporary client tree, asked by the sample client's window
 // whether an update exists, against nginx serving the published configuration.
 #include "tests/support/HostileHttpServer.h"
+#include "tests/support/LoopbackPort.h"
 #include "tests/vexa/control/CheckModeFixture.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -196,31 +193,12 @@ TEST_F(CheckModeTest, ResultThatCannotBePostedIsLogged)
     EXPECT_TRUE(Logged(L"无法发送检测结果到主窗口,windowName:Busy Game"));
 }
 
-// A peer that takes the connection and never answers keeps the first updater busy.
-class SilentPeer {
-public:
-    SilentPeer() : socket_(::socket(AF_INET, SOCK_STREAM, 0))
-    {
-        port_ = testing_support::FreeLoopbackPort();
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port_));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(socket_, 4);
-    }
-    ~SilentPeer() { close(socket_); }
-    int Port() const { return port_; }
-
-private:
-    int socket_;
-    int port_ = 0;
-};
-
 TEST_F(CheckModeTest, SecondUpdaterOnlySaysOneIsRunning)
 {
-    SilentPeer peer;
-    Install("1.0.0", "http://127.0.0.1:" + std::to_string(peer.Port()) + "/MOXUpdate");
+    // A peer whose backlog takes the connection and that never answers keeps the first
+    // updater busy.
+    testing_support::LoopbackPort peer(true, 4);
+    Install("1.0.0", "http://127.0.0.1:" + std::to_string(peer.Number()) + "/MOXUpdate");
     auto client = OpenClientWindow("My Game");
     ChildProcess first(tree.Program().string(), Options({"checkupdate", "My Game"}));
     std::this_thread::sleep_for(500ms);
