@@ -26,7 +26,12 @@ DownloadProbeTree::DownloadProbeTree() : tree_(kProbe) {}
 
 std::string DownloadProbeTree::InModule(const std::string& relative) const
 {
-    return (tree_.ModuleFolder() / Utf8Path(relative)).string();
+    return ModuleFile(relative).string();
+}
+
+std::filesystem::path DownloadProbeTree::ModuleFile(const std::string& relative) const
+{
+    return tree_.ModuleFolder() / Utf8Path(relative);
 }
 
 int DownloadProbeTree::Run(const std::vector<std::string>& arguments,
@@ -38,6 +43,9 @@ int DownloadProbeTree::Run(const std::vector<std::string>& arguments,
     ChildProcess child(tree_.Program().string(), options);
     const bool ended = child.Wait(std::chrono::seconds(60));
     output_ = child.Stdout();
+    // Text-mode output ends its lines with "\r\n" on Windows.
+    for (std::size_t at = 0; (at = output_.find("\r\n", at)) != std::string::npos;)
+        output_.erase(at, 1);
     return ended ? child.ExitCode() : -1;
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/ClientVersion.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestProgram.h"
 #include "tests/support/UpdateLogText.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ using testing_support::WriteFileBytes;
 using testing_support::WriteVersionFiles;
 using testing_support::WriteVersionList;
 
-inline const std::string kSampleClient = TEST_BIN_DIR "/mox-sample-client";
+inline const std::string kSampleClient = testing_support::TestProgram("mox-sample-client");
 inline const VersionFiles kOld = {{"/a.txt", "old a"}, {"/keep.txt", "same"}};
 // Installers and patches come at 256 KiB/s past their first 256 KiB, so a scripted
 // press catches a larger one on its way.

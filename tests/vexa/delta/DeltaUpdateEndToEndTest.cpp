@@ -1,5 +1,6 @@
 // The real updater against nginx with deltas published by the real vexa-delta.
 #include "tests/support/PackBytes.h"
+#include "tests/support/TestProgram.h"
 #include "tests/support/VexaSign.h"
 #include "tests/vexa/control/UpdateModeFixture.h"
 #include "vexa/delta/DeltaManifest.h"
@@ -33,7 +34,7 @@ protected:
         ChildOptions options;
         options.arguments = {"--old", tree.Root().string(), "--new", VersionSite().string(), "--out",
                              VersionSite().string(), "--level", "3"};
-        ChildProcess tool(TEST_BIN_DIR "/vexa-delta", options);
+        ChildProcess tool(testing_support::TestProgram("vexa-delta"), options);
         ASSERT_TRUE(tool.Wait(120s));
         ASSERT_EQ(tool.ExitCode(), 0) << tool.Stdout();
         ASSERT_TRUE(ReadDeltaManifest(WidePath(VersionSite() / "vexa/deltas.xml"), manifest));

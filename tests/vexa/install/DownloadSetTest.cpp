@@ -41,14 +41,14 @@ protected:
     {
         std::string url = server.BaseUrl();
         url.pop_back();  // the reader adds the '/'
-        WriteFileBytes(probe.InModule("vexa.xml"), Config(url, "1.0"));
-        std::filesystem::create_directories(probe.InModule("tempDownload/1.1/vexa"));
-        WriteFileBytes(probe.InModule("tempDownload/vexa.xml"), Config(url, "1.1"));
+        WriteFileBytes(probe.ModuleFile("vexa.xml"), Config(url, "1.0"));
+        std::filesystem::create_directories(probe.ModuleFile("tempDownload/1.1/vexa"));
+        WriteFileBytes(probe.ModuleFile("tempDownload/vexa.xml"), Config(url, "1.1"));
     }
 
-    void Install(const CFileList& list) { WriteFileBytes(probe.InModule("filelist.xml"), ListXml(list)); }
+    void Install(const CFileList& list) { WriteFileBytes(probe.ModuleFile("filelist.xml"), ListXml(list)); }
     // The new list as a file in place, as if downloaded.
-    void PlaceNew(const std::string& xml) { WriteFileBytes(probe.InModule(kNewList), xml); }
+    void PlaceNew(const std::string& xml) { WriteFileBytes(probe.ModuleFile(kNewList), xml); }
 
     // Publishes the new version: each file and the list naming them.
     void PublishNew(const std::vector<std::pair<std::string, std::string>>& files)
@@ -92,7 +92,7 @@ TEST_F(DownloadSetTest, SetHoldsNewAndChangedFilesInTheNewListsOrder)
 
 TEST_F(DownloadSetTest, IllFormedInstalledListFetchesEverything)
 {
-    WriteFileBytes(probe.InModule("filelist.xml"), "<Root><FileList><File>");
+    WriteFileBytes(probe.ModuleFile("filelist.xml"), "<Root><FileList><File>");
     PlaceNew(ListXml(ListOf({PublishedEntry("/a.dat", "a"), PublishedEntry("/b.dat", "b")})));
     ASSERT_EQ(probe.Run({"set"}), 0);
     EXPECT_EQ(probe.Output(), "/a.dat\n/b.dat\n");
@@ -138,9 +138,9 @@ TEST_F(DownloadSetTest, NewListIsFetchedThenTheSetSavedAndDownloaded)
     ASSERT_EQ(info.GetCount(), 2u);
     EXPECT_EQ(info[0].GetFileName(), L"/data/changed.dat");
     EXPECT_EQ(info[1].GetFileName(), L"/新/added.dat");
-    EXPECT_EQ(ReadFileBytes(probe.InModule("tempDownload/1.1/data/changed.dat")), PatternBytes(5000));
-    EXPECT_EQ(ReadFileBytes(probe.InModule("tempDownload/1.1/新/added.dat")), "added");
-    EXPECT_FALSE(std::filesystem::exists(probe.InModule("tempDownload/1.1/kept.dat")));
+    EXPECT_EQ(ReadFileBytes(probe.ModuleFile("tempDownload/1.1/data/changed.dat")), PatternBytes(5000));
+    EXPECT_EQ(ReadFileBytes(probe.ModuleFile("tempDownload/1.1/新/added.dat")), "added");
+    EXPECT_FALSE(std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/kept.dat")));
 }
 
 TEST_F(DownloadSetTest, UnchangedVersionIsAnError)
@@ -162,7 +162,7 @@ TEST_F(DownloadSetTest, TraversalNameDownloadsNothing)
     EXPECT_TRUE(probe.Logged(L"无法获取下载文件信息"));
     EXPECT_EQ(server.AccessLog(), "GET /MOX/1.1/vexa/filelist.xml HTTP/1.1 200 range=-\n");
     EXPECT_FALSE(std::filesystem::exists(probe.Tree().Root() / "escaped.dat"));
-    EXPECT_FALSE(std::filesystem::exists(probe.InModule("temp_downloadInfo.xml")));
+    EXPECT_FALSE(std::filesystem::exists(probe.ModuleFile("temp_downloadInfo.xml")));
 }
 
 TEST_F(DownloadSetTest, StaleNewListIsDeletedBeforeTheDownload)
@@ -171,7 +171,7 @@ TEST_F(DownloadSetTest, StaleNewListIsDeletedBeforeTheDownload)
     PlaceNew(ListXml(ListOf({PublishedEntry("/stale.dat", "stale")})));
     EXPECT_EQ(probe.Run({"newlist"}), 1);  // nothing published: 404
     EXPECT_TRUE(probe.Logged(L"下载filelist.xml文件失败"));
-    EXPECT_EQ(ReadFileBytes(probe.InModule(kNewList)), "");
+    EXPECT_EQ(ReadFileBytes(probe.ModuleFile(kNewList)), "");
 }
 
 }  // namespace

@@ -34,16 +34,16 @@ protected:
         std::string url = server.BaseUrl();
         url.pop_back();
         const std::string config = "<vexa><DownloadUrl>" + url + "</DownloadUrl><ProductCode>MOX</ProductCode><CurVersion>";
-        WriteFileBytes(probe.InModule("vexa.xml"), config + "1.0</CurVersion></vexa>");
-        std::filesystem::create_directories(probe.InModule("tempDownload/1.1/vexa"));
-        WriteFileBytes(probe.InModule("tempDownload/vexa.xml"), config + "1.1</CurVersion></vexa>");
-        WriteFileBytes(probe.InModule("filelist.xml"), ListXml(CFileList()));
+        WriteFileBytes(probe.ModuleFile("vexa.xml"), config + "1.0</CurVersion></vexa>");
+        std::filesystem::create_directories(probe.ModuleFile("tempDownload/1.1/vexa"));
+        WriteFileBytes(probe.ModuleFile("tempDownload/vexa.xml"), config + "1.1</CurVersion></vexa>");
+        WriteFileBytes(probe.ModuleFile("filelist.xml"), ListXml(CFileList()));
 
         for (const char* folder : {"mine", "other"}) {
             std::filesystem::create_directories(keys.Path() / folder);
             testing_support::RunVexaSign({"keygen", (keys.Path() / folder).string()});
         }
-        std::filesystem::copy_file(keys.Path() / "mine/update.pub", probe.InModule("update.pub"));
+        std::filesystem::copy_file(keys.Path() / "mine/update.pub", probe.ModuleFile("update.pub"));
 
         CFileList list;
         list.Add(testing_support::PublishedEntry("/新/added.dat", "added"));
@@ -59,9 +59,10 @@ protected:
         const std::string newList = probe.InModule("tempDownload/1.1/vexa/filelist.xml");
         return probe.Run({"newlist"}) == 1 &&
                probe.Logged(L"文件 " + platform::WideFromUtf8(newList) + L" 的签名验证失败") &&
-               probe.Logged(L"下载filelist.xml文件失败") && !std::filesystem::exists(newList) &&
-               !std::filesystem::exists(newList + ".sig") &&
-               !std::filesystem::exists(probe.InModule("tempDownload/1.1/新/added.dat"));
+               probe.Logged(L"下载filelist.xml文件失败") &&
+               !std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/vexa/filelist.xml")) &&
+               !std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/vexa/filelist.xml.sig")) &&
+               !std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/新/added.dat"));
     }
 
     testing_support::NginxServer server;
@@ -73,8 +74,8 @@ TEST_F(SignedFileListTest, SignedListIsUsed)
 {
     SignList("mine");
     ASSERT_EQ(probe.Run({"newlist"}), 0);
-    EXPECT_EQ(ReadFileBytes(probe.InModule("tempDownload/1.1/新/added.dat")), "added");
-    EXPECT_FALSE(std::filesystem::exists(probe.InModule("tempDownload/1.1/vexa/filelist.xml.sig")));
+    EXPECT_EQ(ReadFileBytes(probe.ModuleFile("tempDownload/1.1/新/added.dat")), "added");
+    EXPECT_FALSE(std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/vexa/filelist.xml.sig")));
 }
 
 TEST_F(SignedFileListTest, UnsignedListIsRefused)
