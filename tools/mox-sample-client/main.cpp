@@ -8,6 +8,7 @@
 // arguments are handled.
 #include "HandOver.h"
 #include "UpdateResultReceiver.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/module_path.h"
 #include "platform/program_entry.h"
@@ -39,7 +40,9 @@ void Report(const std::string& line)
 {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    if (const char* logPath = std::getenv("MOX_SAMPLE_CLIENT_LOG")) {
+    // Read wide on Windows: the test's folder has characters the code page lacks.
+    const std::string logPath = platform::EnvironmentVariable("MOX_SAMPLE_CLIENT_LOG");
+    if (!logPath.empty()) {
         if (std::FILE* log = platform::OpenFileStream(platform::WideFromUtf8(logPath), "ab")) {
             std::fprintf(log, "%s\n", line.c_str());
             std::fclose(log);
