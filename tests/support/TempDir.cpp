@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -42,6 +43,13 @@ std::filesystem::path Utf8Path(std::string_view name)
 std::wstring WidePath(const std::filesystem::path& path)
 {
     return platform::WideFromUtf8(path.string());
+}
+
+std::wstring UpdaterPath(const std::filesystem::path& path)
+{
+    std::wstring wide = WidePath(path);
+    std::replace(wide.begin(), wide.end(), L'\\', L'/');
+    return wide;
 }
 
 }  // namespace testing_support

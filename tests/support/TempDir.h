@@ -38,4 +38,7 @@ std::filesystem::path Utf8Path(std::string_view name);
 // path::wstring() would throw on the non-ASCII folder under the C locale.
 std::wstring WidePath(const std::filesystem::path& path);
 
+// A test path as the updater names it in its log: '/' between folders on every system.
+std::wstring UpdaterPath(const std::filesystem::path& path);
+
 }  // namespace testing_support

@@ -181,7 +181,8 @@ protected:
         }
         return true;
     }
-    std::wstring Wide(const fs::path& path) const { return platform::WideFromUtf8(path.string()); }
+    // A path as the updater writes it in its log.
+    std::wstring Wide(const fs::path& path) const { return testing_support::UpdaterPath(path); }
 
     TempDir runtime;
     TempDir scratch;
