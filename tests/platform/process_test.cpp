@@ -4,7 +4,9 @@
 #include "platform/text.h"
 
 #include "tests/support/ClientTree.h"
+#include "tests/support/SystemErrors.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestProgram.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +18,9 @@
 
 namespace {
 
+using testing_support::kNoProgramWords;
+using testing_support::kNotFoundWords;
+using testing_support::kProgramSuffix;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WidePath;
@@ -47,22 +52,11 @@ bool WaitForFile(const fs::path& path)
     return fs::exists(path);
 }
 
-// Programs' names and the system's words for why none started (wine has words of its own).
-#ifdef _WIN32
-constexpr const char* kExe = ".exe";
-const std::vector<std::wstring> kNoProgram = {L"%1 is not a valid Win32 application", L"Bad EXE format for %1"};
-const std::vector<std::wstring> kNotFound = {L"The system cannot find the file specified", L"File not found"};
-#else
-constexpr const char* kExe = "";
-const std::vector<std::wstring> kNoProgram = {L"Permission denied"};
-const std::vector<std::wstring> kNotFound = {L"No such file or directory"};
-#endif
-
 // A started program that reports its current folder and its arguments.
 fs::path CopyOfTheProbe(const fs::path& folder)
 {
-    const fs::path copy = folder / (std::string("client") + kExe);
-    fs::copy_file(TEST_BIN_DIR "/vexa-control-probe" + std::string(kExe), copy);
+    const fs::path copy = folder / (std::string("client") + kProgramSuffix);
+    fs::copy_file(testing_support::TestProgram("vexa-control-probe"), copy);
     return copy;
 }
 
@@ -94,7 +88,7 @@ TEST(ShellOpen, RelativeProgramNameIsTakenFromTheCallersFolder)
 
     const fs::path saved = fs::current_path();
     fs::current_path(temp.Path());
-    const bool started = platform::ShellOpen(L"client" + platform::WideFromUtf8(kExe), Report(report),
+    const bool started = platform::ShellOpen(L"client" + platform::WideFromUtf8(kProgramSuffix), Report(report),
                                              WidePath(temp.Path() / "elsewhere"));
     fs::current_path(saved);
     ASSERT_TRUE(started);
@@ -107,7 +101,7 @@ TEST(ShellOpen, FailsWhenNothingCanStart)
     EXPECT_FALSE(platform::ShellOpen(WidePath(temp.Path() / "absent"), L"", WidePath(temp.Path())));
     EXPECT_FALSE(platform::ShellOpen(WidePath(CopyOfTheProbe(temp.Path())), L"", WidePath(temp.Path() / "nowhere")));
     // A script whose interpreter is missing cannot be executed, nor a program that is none.
-    const fs::path broken = temp.Path() / (std::string("broken") + kExe);
+    const fs::path broken = temp.Path() / (std::string("broken") + kProgramSuffix);
     WriteFileBytes(broken, "#!/no/such/interpreter\n");
     fs::permissions(broken, fs::perms::owner_all);
     EXPECT_FALSE(platform::ShellOpen(WidePath(broken), L"", WidePath(temp.Path())));
@@ -134,9 +128,9 @@ TEST(ShellOpen, NeverOpensADocumentAndSaysWhyNothingStarted)
     platform::testing::SetOwnVariable("PATH", savedPath);
 
     EXPECT_FALSE(opened);
-    EXPECT_THAT(failure, ::testing::AnyOfArray(kNoProgram));
+    EXPECT_THAT(failure, ::testing::AnyOfArray(kNoProgramWords));
     EXPECT_FALSE(platform::ShellOpen(WidePath(temp.Path() / "absent"), L"", WidePath(temp.Path()), &failure));
-    EXPECT_THAT(failure, ::testing::AnyOfArray(kNotFound));
+    EXPECT_THAT(failure, ::testing::AnyOfArray(kNotFoundWords));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_FALSE(fs::exists(report));
 }

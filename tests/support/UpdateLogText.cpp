@@ -11,7 +11,9 @@ std::wstring DecodeUtf16Le(const std::string& bytes, std::size_t offset)
     std::wstring text;
     for (std::size_t i = offset; i + 1 < bytes.size(); i += 2) {
         const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
-        if (unit >= 0xDC00 && unit < 0xE000 && !text.empty() && text.back() >= 0xD800 && text.back() < 0xDC00)
+        // A 16-bit wchar_t (Windows) holds the pair as it is.
+        if (sizeof(wchar_t) == 4 && unit >= 0xDC00 && unit < 0xE000 && !text.empty() && text.back() >= 0xD800 &&
+            text.back() < 0xDC00)
             text.back() = static_cast<wchar_t>(0x10000 + ((text.back() - 0xD800) << 10) + (unit - 0xDC00));
         else
             text += static_cast<wchar_t>(unit);

@@ -5,7 +5,8 @@
 
 namespace testing_support {
 
-// UTF-16LE bytes from offset as wide text, surrogate pairs joined.
+// UTF-16LE bytes from offset as wide text, surrogate pairs joined where wchar_t holds a
+// whole code point.
 std::wstring DecodeUtf16Le(const std::string& bytes, std::size_t offset);
 
 // The messages of decoded log text (timestamps cut off), each line checked for a

@@ -1,4 +1,5 @@
 // Start-up of the real updater: what it does before and instead of a job.
+#include "platform/testing/foreign_named_object.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
@@ -21,6 +22,13 @@ using testing_support::ClientTree;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
+
+// Text-mode output ends its lines with "\r\n" on Windows.
+#ifdef _WIN32
+const std::string kLineEnd = "\r\n";
+#else
+const std::string kLineEnd = "\n";
+#endif
 
 class EntryPointTest : public ::testing::Test {
 protected:
@@ -96,9 +104,15 @@ TEST_F(EntryPointTest, FailedStartUpStepsTellTheUserAndStartTheClient)
 
 TEST_F(EntryPointTest, ALockThatCannotBeOpenedFailsTheStartInsteadOfCountingAsHeld)
 {
-    // Another user's trap: the lock file is a link to a file of their choice.
+    // Another user's trap: the lock file is a link to a file of their choice; on
+    // Windows, where the mutex is no file, its name is taken by an object of another kind.
     const auto victim = runtime.Path() / "victim";
+#ifdef _WIN32
+    const platform::testing::CForeignNamedObject trap(L"vexa_onlyone_handle");
+    ASSERT_TRUE(trap.Held());
+#else
     std::filesystem::create_symlink(victim, runtime.Path() / "vexa_onlyone_handle.lock");
+#endif
 
     EXPECT_EQ(RunVexa({"checkupdate", "x"}), 1);
     EXPECT_FALSE(std::filesystem::exists(victim));
@@ -140,9 +154,9 @@ TEST_F(EntryPointTest, HelpAndVersionPrintAndTouchNothing)
         ASSERT_TRUE(vexa.Wait(60s));
         EXPECT_EQ(vexa.ExitCode(), 0);
         if (argument == "--help")
-            EXPECT_THAT(vexa.Stdout(), testing::StartsWith("Usage: vexa update\n"));
+            EXPECT_THAT(vexa.Stdout(), testing::StartsWith("Usage: vexa update" + kLineEnd));
         else
-            EXPECT_THAT(vexa.Stdout(), testing::MatchesRegex("vexa [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+            EXPECT_EQ(vexa.Stdout(), "vexa " VEXA_VERSION + kLineEnd);
     }
     EXPECT_EQ(files(), before);
 

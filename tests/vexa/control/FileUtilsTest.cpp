@@ -1,3 +1,4 @@
+#include "platform/text.h"
 #include "vexa/control/CommandLine.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/control/ModuleFolders.h"
@@ -149,9 +150,9 @@ TEST(GetFileSize, GivesTheWholeSizeAndPrintsTheReasonOnFailure)
     const std::wstring missing = WidePath(temp.Path() / "missing.bin");
     testing::internal::CaptureStdout();
     EXPECT_FALSE(GetFileSize(missing, size));
+    // The console's text is in the ANSI code page: UTF-8 here, the system's on Windows.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "\xE6\x97\xA0\xE6\xB3\x95\xE8\x8E\xB7\xE5\x8F\x96\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xA7\xE5\xB0\x8F: " +
-                  (temp.Path() / "missing.bin").string() + "! ErrorCode: 2");
+              platform::AnsiFromWide(L"无法获取文件大小: " + missing + L"! ErrorCode: 2"));
 }
 
 int RunNeedUpdate(const ClientTree& tree, std::vector<std::string> lines)

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,7 +16,6 @@ using testing_support::DecodeUtf16Le;
 using testing_support::LogMessages;
 using testing_support::SplitLogMessages;
 using testing_support::ReadFileBytes;
-using testing_support::WidePath;
 using testing_support::WriteFileBytes;
 
 const std::string kProbe = testing_support::TestProgram("vexa-control-probe");
@@ -37,9 +35,7 @@ std::filesystem::path LogPath(const ClientTree& tree)
 
 std::vector<std::wstring> Header(const ClientTree& tree)
 {
-    // The updater names its folders with '/' on both systems.
-    std::wstring path = WidePath(std::filesystem::weakly_canonical(LogPath(tree)));
-    std::replace(path.begin(), path.end(), L'\\', L'/');
+    const std::wstring path = testing_support::UpdaterPath(std::filesystem::weakly_canonical(LogPath(tree)));
     return {kRule, L"starting vexa module", L"Log File: " + path, kRule};
 }
 
@@ -52,7 +48,7 @@ TEST(UpdateLog, FirstRunWritesMarkHeaderAndLinesAsUtf16)
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     std::vector<std::wstring> expected = Header(tree);
-    expected.insert(expected.end(), {L"plain", L"\x66F4\x65B0 100%", L"\x1F600"});
+    expected.insert(expected.end(), {L"plain", L"\x66F4\x65B0 100%", L"\U0001F600"});
     EXPECT_EQ(SplitLogMessages(DecodeUtf16Le(bytes, 2)), expected);
     // A character beyond the BMP is one surrogate pair on disk.
     EXPECT_NE(bytes.find(std::string("\x3D\xD8\x00\xDE", 4)), std::string::npos);
