@@ -50,7 +50,7 @@ TEST(CFileLane, PiecesEndingOffBlockBoundariesAddUpToTheWholeFile)
     for (std::size_t i = 0; i < std::size(sizes); ++i) {
         const std::wstring path = testing_support::WidePath(dir.Path()) + L"/f" + std::to_wstring(i);
         contents.push_back(testing_support::RandomBytes(sizes[i], static_cast<unsigned>(i)));
-        testing_support::WriteFileBytes(platform::NativePath(path), contents.back());
+        testing_support::WriteFileBytes(testing_support::Utf8Path(platform::NativePath(path)), contents.back());
         lanes.emplace_back(std::span(buffer.data() + 100 * i, 100));
         busy.push_back(lanes.back().Begin(path));
     }

@@ -37,14 +37,16 @@ TEST(CleanFileNameTest, TheListToolAndTheUpdaterAcceptTheSameNames)
     };
     for (const auto& [name, accepted] : cases) {
         const testing_support::TempDir dir;
-        std::ofstream(dir.Path() / platform::Utf8FromWide(name)) << "x";
+        EXPECT_EQ(IsCleanFileName(L"/" + name), accepted) << platform::Utf8FromWide(name);
+        // Windows refuses control characters and '?' in names: such a file cannot be listed.
+        if (!(std::ofstream(dir.Path() / testing_support::Utf8Path(platform::Utf8FromWide(name))) << "x"))
+            continue;
         CFileList list;
         testing::internal::CaptureStdout();
         const bool listed = CollectFiles(list, {testing_support::WidePath(dir.Path())},
                                          testing_support::WidePath(dir.Path()), true, false);
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(listed, accepted) << platform::Utf8FromWide(name);
-        EXPECT_EQ(IsCleanFileName(L"/" + name), accepted) << platform::Utf8FromWide(name);
     }
 }
 

@@ -1,10 +1,10 @@
 // The installation step run by the probe in a client tree whose download step is
 // already done: files in "tempDownload/1.1.0/", the download info file, the new list
 // and configuration. The install dialog runs on the script backend.
-#include "platform/text.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/ClientVersion.h"
+#include "tests/support/SystemErrors.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestProgram.h"
 #include "tests/support/UpdateLogText.h"
@@ -28,6 +28,7 @@ using testing_support::DifferingFiles;
 using testing_support::LogMessages;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::UpdaterPath;
 using testing_support::VersionFiles;
 using testing_support::WriteFileBytes;
 using testing_support::WriteVersionFiles;
@@ -105,7 +106,6 @@ protected:
         const auto lines = Log();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
-    std::wstring Wide(const fs::path& path) const { return platform::WideFromUtf8(path.string()); }
 
     ClientTree tree{kProbe};
     TempDir published;
@@ -128,9 +128,9 @@ TEST_F(InstallTest, ChangedAndNewFilesAreInstalledListsReplacedAndTheNewClientSt
     EXPECT_FALSE(fs::exists(Module() / "needupdate.txt"));
     EXPECT_EQ(Client(), "-onlymain: started\n");
 
-    EXPECT_TRUE(Logged(L"备份文件 " + Wide(tree.Root() / "a.txt") + L" 成功"));
-    EXPECT_FALSE(Logged(L"备份文件 " + Wide(tree.Root() / "fresh" / "c.txt") + L" 成功")) << "nothing to save";
-    const std::wstring replaced = L"更新文件 " + Wide(VersionFolder() / "sub" / "b.txt") + L" 成功----<";
+    EXPECT_TRUE(Logged(L"备份文件 " + UpdaterPath(tree.Root() / "a.txt") + L" 成功"));
+    EXPECT_FALSE(Logged(L"备份文件 " + UpdaterPath(tree.Root() / "fresh" / "c.txt") + L" 成功")) << "nothing to save";
+    const std::wstring replaced = L"更新文件 " + UpdaterPath(VersionFolder() / "sub" / "b.txt") + L" 成功----<";
     const auto lines = Log();
     const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.starts_with(replaced); });
     ASSERT_NE(line, lines.end());
@@ -154,9 +154,10 @@ TEST_F(InstallTest, ThreeFailedCopiesRollEveryReplacedFileBack)
     EXPECT_EQ(ReadFileBytes(Module() / "filelist.xml"), installedList);
     EXPECT_EQ(ReadFileBytes(Module() / "vexa.xml"), Config("1.0.0"));
     EXPECT_FALSE(fs::exists(Module() / "backup"));
-    const std::wstring source = Wide(VersionFolder() / "keep.txt" / "x.dat");
+    const std::wstring source = UpdaterPath(VersionFolder() / "keep.txt" / "x.dat");
     for (const int attempt : {1, 2, 3})
-        EXPECT_TRUE(Logged(L"第" + std::to_wstring(attempt) + L"次更新文件 " + source + L" 失败，code: 20")) << attempt;
+        EXPECT_TRUE(Logged(L"第" + std::to_wstring(attempt) + L"次更新文件 " + source + L" 失败，code: " +
+                           std::to_wstring(testing_support::kThroughAFile))) << attempt;
     EXPECT_TRUE(Logged(L"更新文件 " + source + L" 失败"));
     EXPECT_TRUE(Logged(L"开始回滚"));
     EXPECT_TRUE(Logged(L"安装更新文件失败"));
@@ -187,7 +188,7 @@ TEST_F(InstallTest, FailedBackupRollsBackTheFilesAlreadyReplaced)
     Downloaded(changed, changed);
 
     EXPECT_EQ(Install(), 1);
-    EXPECT_TRUE(Logged(L"备份文件 " + Wide(tree.Root() / "sub" / "b.txt") + L" 失败"));
+    EXPECT_TRUE(Logged(L"备份文件 " + UpdaterPath(tree.Root() / "sub" / "b.txt") + L" 失败"));
     EXPECT_TRUE(Logged(L"开始回滚"));
     EXPECT_EQ(DifferingFiles(tree.Root(), kOld), "") << "no client of mixed versions";
     EXPECT_EQ(ReadFileBytes(tree.Root() / "fresh" / "c.txt"), "new c") << "a file new in the run stays";
@@ -209,7 +210,8 @@ TEST_F(InstallTest, ConfirmedCancelFinishesTheCurrentFileThenRollsBack)
 
 TEST_F(InstallTest, UpdatersOwnFilesAreHandedToTheClient)
 {
-    const VersionFiles own = {{"/vexa/libcurl.dll", "new curl"}, {"/vexa/vexa-control-probe", "new probe"}};
+    const std::string probe = std::string("vexa-control-probe") + testing_support::kProgramSuffix;
+    const VersionFiles own = {{"/vexa/libcurl.dll", "new curl"}, {"/vexa/" + probe, "new probe"}};
     Downloaded(own, own);
 
     ASSERT_EQ(Install(), 0);
@@ -217,7 +219,7 @@ TEST_F(InstallTest, UpdatersOwnFilesAreHandedToTheClient)
     EXPECT_EQ(ReadFileBytes(Module() / "vexa.xml"), Config("1.1.0"));
     // The client finishes the hand-over: the files replaced, the hand-over file and
     // the temporary folder gone.
-    EXPECT_EQ(Client(), "-updatevexa: 1.1.0: libcurl.dll vexa-control-probe\n");
+    EXPECT_EQ(Client(), "-updatevexa: 1.1.0: libcurl.dll " + probe + "\n");
     EXPECT_EQ(DifferingFiles(tree.Root(), own), "");
     EXPECT_FALSE(fs::exists(Module() / "needupdate.txt"));
     EXPECT_FALSE(fs::exists(Module() / "tempDownload"));
