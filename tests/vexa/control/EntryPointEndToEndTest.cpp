@@ -3,6 +3,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestProgram.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,16 +20,10 @@ using namespace std::chrono_literals;
 using testing_support::ChildOptions;
 using testing_support::ChildProcess;
 using testing_support::ClientTree;
+using testing_support::kLineEnd;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
-
-// Text-mode output ends its lines with "\r\n" on Windows.
-#ifdef _WIN32
-const std::string kLineEnd = "\r\n";
-#else
-const std::string kLineEnd = "\n";
-#endif
 
 class EntryPointTest : public ::testing::Test {
 protected:

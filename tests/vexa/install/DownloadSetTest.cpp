@@ -19,6 +19,7 @@ using testing_support::NginxServer;
 using testing_support::PatternBytes;
 using testing_support::PublishedEntry;
 using testing_support::ReadFileBytes;
+using testing_support::UpdaterPath;
 using testing_support::WriteFileBytes;
 
 std::string Config(const std::string& url, const std::string& version)
@@ -102,12 +103,13 @@ TEST_F(DownloadSetTest, MissingOrUnloadableListsFailWithTheirPaths)
 {
     PlaceNew(ListXml(ListOf({PublishedEntry("/a.dat", "a")})));
     EXPECT_EQ(probe.Run({"set"}), 1);
-    EXPECT_TRUE(probe.Logged(L"无法找到当前版本的filelist.xml文件: " + platform::WideFromUtf8(probe.InModule("filelist.xml"))));
+    EXPECT_TRUE(
+        probe.Logged(L"无法找到当前版本的filelist.xml文件: " + UpdaterPath(probe.ModuleFile("filelist.xml"))));
 
     Install(ListOf({}));
     PlaceNew("<Root><FileList>");
     EXPECT_EQ(probe.Run({"set"}), 1);
-    EXPECT_TRUE(probe.Logged(L"无法加载文件" + platform::WideFromUtf8(probe.InModule(kNewList))));
+    EXPECT_TRUE(probe.Logged(L"无法加载文件" + UpdaterPath(probe.ModuleFile(kNewList))));
 }
 
 TEST_F(DownloadSetTest, NamesThatLeaveTheDownloadFolderFailTheWholeSet)

@@ -17,6 +17,7 @@
 namespace {
 
 using testing_support::ReadFileBytes;
+using testing_support::UpdaterPath;
 using testing_support::WriteFileBytes;
 
 std::string ListXml(const CFileList& list)
@@ -56,9 +57,8 @@ protected:
 
     bool Refused()
     {
-        const std::string newList = probe.InModule("tempDownload/1.1/vexa/filelist.xml");
-        return probe.Run({"newlist"}) == 1 &&
-               probe.Logged(L"文件 " + platform::WideFromUtf8(newList) + L" 的签名验证失败") &&
+        const std::wstring newList = UpdaterPath(probe.ModuleFile("tempDownload/1.1/vexa/filelist.xml"));
+        return probe.Run({"newlist"}) == 1 && probe.Logged(L"文件 " + newList + L" 的签名验证失败") &&
                probe.Logged(L"下载filelist.xml文件失败") &&
                !std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/vexa/filelist.xml")) &&
                !std::filesystem::exists(probe.ModuleFile("tempDownload/1.1/vexa/filelist.xml.sig")) &&
