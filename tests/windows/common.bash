@@ -9,3 +9,14 @@ failures=0
 check() {
   if "${@:2}"; then echo "ok:   $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
+
+# start_display <folder>: an Xvfb display for this script's wine session, which is
+# ended first so that it starts again on it (wine makes no top-level window without a
+# display). Sets DISPLAY and display_pid; the caller kills it.
+start_display() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$1/display" 2>/dev/null &
+  display_pid=$!
+  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.05; done
+  export DISPLAY=":$(cat "$1/display")"
+}

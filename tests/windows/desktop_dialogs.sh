@@ -9,6 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 windows=$(cd "$2" && pwd)
+source "$root/tests/windows/common.bash"
 wine="$root/scripts/wine-run.sh"
 # A prefix of its own, whose wine server is bound to this test's display.
 export WINEPREFIX="$windows/wineprefix-dialogs"
@@ -22,18 +23,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-check() {  # check <what> <command...>
-  if "${@:2}"; then echo "ok:   $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
 seen() { grep -qxF "$1" "$work/driver.out"; }
 
 command -v Xvfb >/dev/null || { echo "skip: Xvfb is not installed"; exit 0; }
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
-display_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
+start_display "$work"
 unset VEXA_UI WAYLAND_DISPLAY
 # A Chinese system, as a player's is (the dialogs' font then has the characters), and
 # window frames drawn by wine itself, since Xvfb has no window manager to draw them.
@@ -43,7 +36,7 @@ export LANG=zh_CN.UTF-8
 # Three files of 100 steps, 40 ms a step: the driver acts while the second one runs.
 "$wine" "$windows/bin/vexa-dialog-probe.exe" files 3 100 1 40 >"$work/probe.out" 2>/dev/null &
 probe_pid=$!
-timeout 120 "$wine" "$windows/bin/vexa-dialog-driver.exe" cancel-files "Z:${work//\//\\}\\files.bmp" \
+timeout 120 "$wine" "$windows/bin/vexa-dialog-driver.exe" cancel-files "$(windows_path "$work/files.bmp")" \
   2>/dev/null | tr -d '\r' >"$work/driver.out" || true
 probe_status=0
 timeout 60 tail --pid="$probe_pid" -f /dev/null || true

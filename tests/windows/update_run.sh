@@ -4,9 +4,10 @@
 # questions and presses its buttons, and the sample client (as "mox.exe") reports how
 # it was started. In turn: a forced update by file list cancelled during a download and
 # resumed by the next run, which installs it with a backup and hands the new vexa.exe
-# to the client; an optional update answered Yes; a failed installation rolled back;
-# the installer method. After each, the tree is compared by digest with what was
-# published.
+# to the client; an optional update taken with the real dialogs on an Xvfb display,
+# answered and watched by another process as a player would; a failed installation
+# rolled back; the installer method. After each, the tree is compared by digest with
+# what was published.
 # Usage: update_run.sh <linux-build-dir> <windows-build-dir>
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -19,11 +20,14 @@ wine="$root/scripts/wine-run.sh"
 # server, and other tests run vexa.exe in the build's prefix at the same time.
 export WINEPREFIX="$windows/wineprefix-update-run"
 local_nginx_workspace vexa-update-run
+display_pid=""
 cleanup() {
   /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
   remove_local_nginx_workspace
 }
 trap cleanup EXIT
+start_display "$work"
 
 port=$(free_loopback_port 18600 18699)
 config() { site_config "$port" "$@"; }  # config <version> <minimum version> [method]
@@ -82,6 +86,19 @@ client() {
   return 1
 }
 in_transcript() { grep -qF "$1" "$work/ui.jsonl"; }
+# update_on_desktop: vexa.exe update with its real windows, while
+# vexa-dialog-driver.exe answers and watches them; the updater's exit code. What the
+# driver saw goes to driver.out.
+update_on_desktop() {
+  timeout 120 "$wine" "$windows/bin/vexa-dialog-driver.exe" accept-update \
+    </dev/null 2>/dev/null | tr -d '\r' >"$work/driver.out" &
+  local driver=$! status=0
+  (cd "$module" && env -u VEXA_UI MOX_SAMPLE_CLIENT_LOG="$(windows_path "$client_log")" \
+    timeout 180 "$wine" "$module/vexa.exe" update </dev/null >/dev/null 2>&1) || status=$?
+  wait "$driver" || true
+  return "$status"
+}
+driven() { grep -qxF "$1" "$work/driver.out"; }
 gone() { for name in "$@"; do [ ! -e "$module/$name" ] || { echo "left: $name"; return 1; }; done; }
 logged_in() { iconv -f UTF-16 -t UTF-8 "$1/vexa/log/update.log" 2>/dev/null | grep -qF "$2"; }
 not_logged_in() { ! logged_in "$@"; }
@@ -124,15 +141,19 @@ check "configuration and list are 1.1.0's" cmp -s "$module/filelist.xml" "$site/
 check "no leftovers" gone backup tempDownload temp_downloadInfo.xml needupdate.txt
 check "the updater left its own file to the hand-over" not_logged_in "$tree" "vexa/vexa.exe 成功"
 
-# 1.2.0, optional, answered Yes.
+# 1.2.0, optional, taken on the desktop; its new pack comes slowly enough to be seen.
 v120="$work/1.2.0"
 cp -r "$site/1.1.0" "$v120"
 echo "map of version 1.2.0" > "$v120/data/map.txt"
+head -c 1048576 /dev/urandom > "$v120/data/new.pak"
 mkdir -p "$v120/新 文件夹" && echo "new" > "$v120/新 文件夹/说明.txt"
 publish 1.2.0 1.0.0 "$v120"
 rm -f "$client_log"
-check "optional update answered Yes (exit 0)" update 'yes\n'
-check "the question was asked" in_transcript '"text":"检测到有可用更新，是否立即下载并安装!","style":4100,"answer":"yes","owner":0}'
+check "optional update taken on the desktop (exit 0)" update_on_desktop
+cat "$work/driver.out"
+check "the question was a real box, answered Yes with the mouse" driven "question=检测到有可用更新，是否立即下载并安装!"
+check "the two-bar dialog showed the files coming" driven "file_bar_moved=1"
+check "and closed once they had come" driven "download_ended=1"
 check "the updated client started" client '-onlymain: started'
 check "the tree is 1.2.0" same_tree "$site/1.2.0"
 check "no leftovers" gone backup tempDownload temp_downloadInfo.xml needupdate.txt

@@ -80,13 +80,32 @@ int CancelFiles(const std::wstring& picture)
     return 0;
 }
 
+// An optional update as a player takes it: the question answered Yes with the mouse,
+// then the two-bar dialog watched while the files come and until it closes.
+int AcceptUpdate()
+{
+    const ForeignWindow box = WaitForWindow(L"更新提示", kOpenMilliseconds);
+    if (!box)
+        return 1;
+    Print("question", ItemText(box, kBoxText));
+    ClickItem(box, kAnswerYesButton);
+    const ForeignWindow dialog = WaitForWindow(L"下载文件", kOpenMilliseconds);
+    Print("download_dialog", dialog ? 1 : 0);
+    const bool moved = WaitUntil([&] { return ItemBarPosition(dialog, IDC_FILE_PROGRESS) > 0; }, kOpenMilliseconds);
+    Print("file_bar_moved", moved ? 1 : 0);
+    Print("download_ended", WaitUntil([&] { return !WindowAlive(dialog); }, kOpenMilliseconds) ? 1 : 0);
+    return 0;
+}
+
 }  // namespace
 
-// vexa-dialog-driver cancel-files <picture.bmp>: drives the two-bar dialog another
-// process shows and prints what it saw, one key=value a line.
+// vexa-dialog-driver cancel-files <picture.bmp> | accept-update: drives the dialogs
+// another process shows and prints what it saw, one key=value a line.
 int ProgramMain(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "cancel-files")
         return CancelFiles(platform::WideFromArgument(argv[2]));
+    if (argc == 2 && std::string(argv[1]) == "accept-update")
+        return AcceptUpdate();
     return 2;
 }
