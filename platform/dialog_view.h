@@ -16,7 +16,7 @@ struct ControlView {
     int low = 0;
     int high = 100;
     int position = 0;
-    std::string_view image;
+    std::string_view image{};
 };
 
 struct DialogView {

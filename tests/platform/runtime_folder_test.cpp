@@ -85,8 +85,9 @@ TEST_F(RuntimeFolderTest, AMissingFolderIsMadePrivateOnlyWhenAskedTo)
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_TRUE(Check(missing, true).first);
     EXPECT_TRUE(fs::is_directory(missing));
-    if (kPosixFolders)
+    if (kPosixFolders) {
         EXPECT_EQ(fs::status(missing).permissions(), fs::perms::owner_all);
+    }
 }
 
 TEST_F(RuntimeFolderTest, TheEnvironmentFolderIsUsedOnlyWhenPrivate)

@@ -10,14 +10,15 @@
 
 namespace testing_support {
 
+// Members left out of a brace list stay empty.
 struct ChildOptions {
-    std::vector<std::string> arguments;
+    std::vector<std::string> arguments{};
     // Added to (or replacing entries of) the test's own environment.
-    std::vector<std::pair<std::string, std::string>> environment;
+    std::vector<std::pair<std::string, std::string>> environment{};
     // Empty: the test's own working folder.
-    std::string workingFolder;
+    std::string workingFolder{};
     // Written to the child's standard input, which is then closed.
-    std::string input;
+    std::string input{};
 };
 
 // A program started by a test, its standard output and error captured. The child

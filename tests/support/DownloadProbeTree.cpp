@@ -2,6 +2,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/UpdateLogText.h"
 
 #include <algorithm>
 
@@ -10,15 +11,6 @@ namespace testing_support {
 namespace {
 
 const std::string kProbe = TestProgram("vexa-download-probe");
-
-std::wstring DecodeUtf16Le(const std::string& bytes)
-{
-    std::wstring text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return text;
-}
 
 }  // namespace
 
@@ -49,18 +41,9 @@ int DownloadProbeTree::Run(const std::vector<std::string>& arguments,
     return ended ? child.ExitCode() : -1;
 }
 
-// A line is "<time>: <message>\r\n"; the time holds no ": ".
 std::vector<std::wstring> DownloadProbeTree::LogMessages() const
 {
-    const std::wstring text = DecodeUtf16Le(ReadFileBytes(tree_.ModuleFolder() / "log" / "update.log"));
-    std::vector<std::wstring> messages;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-        const std::wstring line = text.substr(start, end - start);
-        const std::size_t colon = line.find(L": ");
-        messages.push_back(colon == std::wstring::npos ? line : line.substr(colon + 2));
-    }
-    return messages;
+    return testing_support::LogMessages(tree_.ModuleFolder() / "log" / "update.log");
 }
 
 bool DownloadProbeTree::Logged(const std::wstring& message) const
