@@ -4,6 +4,7 @@
 #include "tests/support/ClientTree.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestProgram.h"
+#include "tests/support/UpdateLogText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,15 +25,14 @@ using testing_support::kLineEnd;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
+using ::testing::Contains;
+
+const std::string kSampleClient = testing_support::TestProgram("mox-sample-client");
 
 class EntryPointTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // The client stand-in records how it was started.
-        WriteFileBytes(tree.Root() / "mox.exe", "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started.txt\"\n");
-        std::filesystem::permissions(tree.Root() / "mox.exe", std::filesystem::perms::owner_all);
-    }
+    // The sample client records how it was started.
+    void SetUp() override { std::filesystem::copy_file(kSampleClient, tree.Root() / "mox.exe"); }
 
     int RunVexa(std::vector<std::string> arguments, const std::string& fault = "")
     {
@@ -41,23 +41,26 @@ protected:
         options.environment = {{"XDG_RUNTIME_DIR", runtime.Path().string()},
                                {"VEXA_UI", "script"},
                                {"VEXA_UI_LOG", Transcript().string()},
+                               {"MOX_SAMPLE_CLIENT_LOG", ClientLog().string()},
                                {"VEXA_FAULT", fault}};
         ChildProcess vexa(tree.Program().string(), options);
         EXPECT_TRUE(vexa.Wait(60s));
         return vexa.ExitCode();
     }
 
-    // The detached client needs a moment to write its file.
-    std::string ClientArguments() const
+    // The detached client needs a moment to write its line.
+    std::string ClientStart() const
     {
         const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (!std::filesystem::exists(tree.Root() / "started.txt") && std::chrono::steady_clock::now() < deadline)
+        while (!std::filesystem::exists(ClientLog()) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(10ms);
         std::this_thread::sleep_for(50ms);
-        return ReadFileBytes(tree.Root() / "started.txt");
+        return ReadFileBytes(ClientLog());
     }
 
+    std::vector<std::wstring> LogMessages() const { return testing_support::LogMessages(tree.ModuleFolder() / "log" / "update.log"); }
     std::filesystem::path Transcript() const { return runtime.Path() / "ui.jsonl"; }
+    std::filesystem::path ClientLog() const { return runtime.Path() / "client.log"; }
 
     TempDir runtime;
     ClientTree tree{VEXA_BINARY};
@@ -70,7 +73,7 @@ TEST_F(EntryPointTest, ArgumentsThatSelectNoJobDoNothingAndWriteNoLog)
     EXPECT_EQ(RunVexa({"foo", "update"}), 0);
     EXPECT_FALSE(std::filesystem::exists(tree.ModuleFolder() / "log"));
     EXPECT_FALSE(std::filesystem::exists(Transcript()));
-    EXPECT_FALSE(std::filesystem::exists(tree.Root() / "started.txt"));
+    EXPECT_FALSE(std::filesystem::exists(ClientLog()));
 }
 
 TEST_F(EntryPointTest, FailedStartUpStepsTellTheUserAndStartTheClient)
@@ -78,23 +81,16 @@ TEST_F(EntryPointTest, FailedStartUpStepsTellTheUserAndStartTheClient)
     const std::string box =
         "{\"event\":\"messagebox\",\"title\":\"提示\",\"text\":\"升级程序运行出错\",\"style\":4096,\"answer\":\"ok\",\"owner\":0}\n";
     EXPECT_EQ(RunVexa({"update"}, "module_handle"), 1);
-    EXPECT_EQ(ClientArguments(), "-onlymain\n");
+    EXPECT_EQ(ClientStart(), "-onlymain: started\n");
     EXPECT_EQ(ReadFileBytes(Transcript()), box);
-    std::filesystem::remove(tree.Root() / "started.txt");
+    std::filesystem::remove(ClientLog());
 
     EXPECT_EQ(RunVexa({"checkupdate", "x"}, "framework_init"), 1);
-    EXPECT_EQ(ClientArguments(), "-onlymain\n");
+    EXPECT_EQ(ClientStart(), "-onlymain: started\n");
     EXPECT_EQ(ReadFileBytes(Transcript()), box + box);
 
-    const std::string log = ReadFileBytes(tree.ModuleFolder() / "log" / "update.log");
-    const auto utf16 = [](const std::wstring& text) {
-        std::string bytes;
-        for (wchar_t c : text)
-            bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-        return bytes;
-    };
-    EXPECT_NE(log.find(utf16(L"错误: GetModuleHandle 失败!\r\n")), std::string::npos);
-    EXPECT_NE(log.find(utf16(L"错误: MFC 初始化失败!\r\n")), std::string::npos);
+    EXPECT_THAT(LogMessages(), Contains(L"错误: GetModuleHandle 失败!"));
+    EXPECT_THAT(LogMessages(), Contains(L"错误: MFC 初始化失败!"));
 }
 
 TEST_F(EntryPointTest, ALockThatCannotBeOpenedFailsTheStartInsteadOfCountingAsHeld)
@@ -111,13 +107,9 @@ TEST_F(EntryPointTest, ALockThatCannotBeOpenedFailsTheStartInsteadOfCountingAsHe
 
     EXPECT_EQ(RunVexa({"checkupdate", "x"}), 1);
     EXPECT_FALSE(std::filesystem::exists(victim));
-    EXPECT_EQ(ClientArguments(), "-onlymain\n");
+    EXPECT_EQ(ClientStart(), "-onlymain: started\n");
     EXPECT_NE(ReadFileBytes(Transcript()).find("升级程序运行出错"), std::string::npos);
-    const std::string log = ReadFileBytes(tree.ModuleFolder() / "log" / "update.log");
-    std::string expected;
-    for (wchar_t c : std::wstring(L"错误: 单实例锁无法打开: "))
-        expected += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    EXPECT_NE(log.find(expected), std::string::npos);
+    EXPECT_THAT(LogMessages(), Contains(::testing::StartsWith(L"错误: 单实例锁无法打开: ")));
 }
 
 TEST_F(EntryPointTest, ToolSwitchAnywhereRunsTheFileListToolInsteadOfAJob)
@@ -126,7 +118,7 @@ TEST_F(EntryPointTest, ToolSwitchAnywhereRunsTheFileListToolInsteadOfAJob)
     EXPECT_EQ(RunVexa({"update", "-G", "--q"}), 0);
     const std::string list = ReadFileBytes(tree.ModuleFolder() / "filelist.xml");
     EXPECT_NE(list.find("data.bin"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(tree.Root() / "started.txt"));
+    EXPECT_FALSE(std::filesystem::exists(ClientLog()));
 }
 
 TEST_F(EntryPointTest, HelpAndVersionPrintAndTouchNothing)
