@@ -9,7 +9,7 @@ if [ "${1:-}" = windows ]; then
   packages=(
     cmake ninja-build pkgconf dpkg-dev autoconf automake libtool
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    libz-mingw-w64-dev wine64 xvfb fonts-wqy-microhei
+    libz-mingw-w64-dev wine64 xvfb fonts-wqy-microhei locales
   )
 else
   packages=(

@@ -20,3 +20,17 @@ start_display() {
   for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.05; done
   export DISPLAY=":$(cat "$1/display")"
 }
+
+# chinese_locale <folder>: sets chinese_env to the environment of a player's Chinese
+# system, for env: LANG=zh_CN.UTF-8, and LOCPATH naming that locale built into the
+# folder when the system lacks it. Wine takes its system locale from it, and with it
+# the dialogs' font; without the locale installed, wine also takes the names of files
+# as ASCII and cannot open a program under a Chinese folder name.
+chinese_locale() {
+  chinese_env=(LANG=zh_CN.UTF-8)
+  if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+    mkdir -p "$1/locale"
+    localedef -i zh_CN -f UTF-8 "$1/locale/zh_CN.UTF-8" || [ -e "$1/locale/zh_CN.UTF-8/LC_CTYPE" ]
+    chinese_env+=(LOCPATH="$1/locale")
+  fi
+}

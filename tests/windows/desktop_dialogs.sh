@@ -30,7 +30,8 @@ start_display "$work"
 unset VEXA_UI WAYLAND_DISPLAY
 # A Chinese system, as a player's is (the dialogs' font then has the characters), and
 # window frames drawn by wine itself, since Xvfb has no window manager to draw them.
-export LANG=zh_CN.UTF-8
+chinese_locale "$work"
+export "${chinese_env[@]}"
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 # Three files of 100 steps, 40 ms a step: the driver acts while the second one runs.

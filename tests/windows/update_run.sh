@@ -86,14 +86,15 @@ client() {
   return 1
 }
 in_transcript() { grep -qF "$1" "$work/ui.jsonl"; }
-# update_on_desktop: vexa.exe update with its real windows, while
-# vexa-dialog-driver.exe answers and watches them; the updater's exit code. What the
-# driver saw goes to driver.out.
+# update_on_desktop: vexa.exe update with its real windows on a player's Chinese
+# system, while vexa-dialog-driver.exe answers and watches them; the updater's exit
+# code. What the driver saw goes to driver.out.
 update_on_desktop() {
-  timeout 120 "$wine" "$windows/bin/vexa-dialog-driver.exe" accept-update \
+  chinese_locale "$work"
+  env "${chinese_env[@]}" timeout 120 "$wine" "$windows/bin/vexa-dialog-driver.exe" accept-update \
     </dev/null 2>/dev/null | tr -d '\r' >"$work/driver.out" &
   local driver=$! status=0
-  (cd "$module" && env -u VEXA_UI MOX_SAMPLE_CLIENT_LOG="$(windows_path "$client_log")" \
+  (cd "$module" && env -u VEXA_UI "${chinese_env[@]}" MOX_SAMPLE_CLIENT_LOG="$(windows_path "$client_log")" \
     timeout 180 "$wine" "$module/vexa.exe" update </dev/null >/dev/null 2>&1) || status=$?
   wait "$driver" || true
   return "$status"
