@@ -54,11 +54,14 @@ generate own "$work/a/pack.pak" "$work/b/pack.pak"
 old=$work/a/pack.pak new=$work/b/pack.pak
 full=$(stat -c %s "$new")
 
-# Each timed step starts with nothing left to write back, so neither side pays for
-# the other's output; applying runs three times per side and the fastest counts, since
-# other work on a shared machine stretches single runs.
+# Each timed step writes new files, as the updater does (cutting down a file written
+# before frees its blocks first: a tenth of a second for either side), and starts with
+# nothing left to write back, so neither side pays for the other's output; applying
+# runs three times per side and the fastest counts, since other work on a shared
+# machine stretches single runs.
 timed() {  # timed <command...>: runs it, prints its seconds, then its CPU seconds
   local TIMEFORMAT='%R %U %S'
+  rm -f "$work/ours.out" "$work/xdelta.out"
   sync; { time "$@" > /dev/null; } 2>&1 | awk '{ printf "%.2f %.2f\n", $1, $2 + $3 }'
 }
 fastest() {  # fastest <command...>: the least seconds of three runs, with their CPU seconds
