@@ -3,27 +3,19 @@
 #include "vexa/install/CleanFileName.h"
 #include "vexa/install/FileList.h"
 #include "vexa/xml/CXmlDocument.h"
+#include "vexa/xml/XmlFields.h"
 
 #include <cwchar>
 
 namespace {
 
-const wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n";
-
-bool ReadField(CXmlDocument& document, const wchar_t* name, std::wstring& text)
-{
-    if (!document.FindChildElement(name))
-        return false;
-    text = document.GetChildText();
-    return true;
-}
-
 bool ReadEntry(CXmlDocument& document, CDeltaEntry& entry)
 {
     std::wstring size;
-    if (!ReadField(document, L"FileName", entry.fileName) || !ReadField(document, L"SourceMd5", entry.sourceMd5) ||
-        !ReadField(document, L"PatchName", entry.patchName) || !ReadField(document, L"Size", size) ||
-        !ReadField(document, L"Md5", entry.md5))
+    if (!ReadChildField(document, L"FileName", entry.fileName) ||
+        !ReadChildField(document, L"SourceMd5", entry.sourceMd5) ||
+        !ReadChildField(document, L"PatchName", entry.patchName) || !ReadChildField(document, L"Size", size) ||
+        !ReadChildField(document, L"Md5", entry.md5))
         return false;
     entry.size = std::wcstoll(size.c_str(), nullptr, 10);
     return entry.size >= 0 && IsCleanFileName(entry.fileName) && IsCleanFileName(entry.patchName) &&
@@ -54,7 +46,7 @@ bool ReadDeltaManifest(const std::wstring& path, CDeltaManifest& manifest)
 bool WriteDeltaManifest(const CDeltaManifest& manifest, const std::wstring& path)
 {
     CXmlDocument document;
-    document.SetText(kDeclaration);
+    document.SetText(kUtf8Declaration);
     document.AddElement(L"Root");
     document.AddChildElement(L"DeltaList");
     document.EnterElement();

@@ -9,10 +9,9 @@
 #include "platform/files.h"
 #include "vexa/control/FileUtils.h"
 #include "vexa/xml/CXmlDocument.h"
+#include "vexa/xml/XmlFields.h"
 
 namespace {
-
-const wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?> \n";
 
 // Upper case, as the system compares names; plain ASCII, by far the most common
 // in file names, skips the locale's tables.
@@ -30,14 +29,6 @@ std::int64_t ParseSize(const std::wstring& text)
     return std::wcstoll(text.c_str(), nullptr, 10);
 }
 
-bool ReadField(CXmlDocument& document, const wchar_t* name, std::wstring& text)
-{
-    if (!document.FindChildElement(name))
-        return false;
-    text = document.GetChildText();
-    return true;
-}
-
 // About the characters the entries take once written (names seldom need escapes).
 std::size_t MarkupEstimate(const CFileList& list)
 {
@@ -50,7 +41,7 @@ std::size_t MarkupEstimate(const CFileList& list)
 
 void BuildDocument(const CFileList& list, CXmlDocument& document)
 {
-    document.SetText(kDeclaration);
+    document.SetText(kUtf8Declaration);
     document.Reserve(MarkupEstimate(list));
     document.AddElement(L"Root");
     document.AddChildElement(L"FileList");
@@ -138,13 +129,13 @@ bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right)
 bool ReadFileListEntry(CXmlDocument& document, CFileListInfo& entry)
 {
     std::wstring text;
-    if (!ReadField(document, L"FileName", text))
+    if (!ReadChildField(document, L"FileName", text))
         return false;
     entry.SetFileName(std::move(text));
-    if (!ReadField(document, L"Md5", text))
+    if (!ReadChildField(document, L"Md5", text))
         return false;
     entry.SetMd5(std::move(text));
-    if (!ReadField(document, L"Size", text))
+    if (!ReadChildField(document, L"Size", text))
         return false;
     entry.SetSize(ParseSize(text));
     return true;
