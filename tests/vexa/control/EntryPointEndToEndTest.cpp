@@ -58,7 +58,10 @@ protected:
         return ReadFileBytes(ClientLog());
     }
 
-    std::vector<std::wstring> LogMessages() const { return testing_support::LogMessages(tree.ModuleFolder() / "log" / "update.log"); }
+    std::vector<std::wstring> LogMessages() const
+    {
+        return testing_support::LogMessages(tree.ModuleFolder() / "log" / "update.log");
+    }
     std::filesystem::path Transcript() const { return runtime.Path() / "ui.jsonl"; }
     std::filesystem::path ClientLog() const { return runtime.Path() / "client.log"; }
 
